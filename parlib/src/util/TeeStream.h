@@ -1,0 +1,33 @@
+#pragma once
+
+#include <ostream>
+#include <streambuf>
+
+namespace par {
+
+// A stream buffer without a buffer of its own that passes every character
+// on to two target buffers. A null target is skipped, so a tee whose file
+// could not be opened still reaches the other target.
+class teebuf : public std::streambuf {
+public:
+    teebuf(std::streambuf* first, std::streambuf* second);
+
+protected:
+    int_type overflow(int_type c) override;
+    int sync() override;
+
+private:
+    std::streambuf* myFirst;
+    std::streambuf* mySecond;
+};
+
+// An output stream that writes to two other streams at once.
+class teeostream : public std::ostream {
+public:
+    teeostream(std::ostream& first, std::ostream& second);
+
+private:
+    teebuf myBuffer;
+};
+
+} // namespace par
