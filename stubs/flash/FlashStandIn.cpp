@@ -38,8 +38,8 @@ const size_t kLoadStepCount = sizeof kLoadSteps / sizeof kLoadSteps[0];
 
 const COLORREF kDefaultBackground = RGB(255, 255, 255);
 
-// Keeps the control alive while it calls out: a host may release it from
-// inside an event.
+// Keeps the control alive while it calls out on its own, from a posted
+// message: a host may release it from inside an event.
 class Hold {
 public:
     explicit Hold(IUnknown* object) : myObject(object) { myObject->AddRef(); }
@@ -246,7 +246,6 @@ HRESULT STDMETHODCALLTYPE FlashStandIn::CallFunction(BSTR request, BSTR* respons
     if (!decoded || myMovie.hangs() || !myMovie.findFunction(name, answer))
         return E_FAIL;
 
-    Hold hold(static_cast<IShockwaveFlash*>(this));
     for (const std::wstring& callback : myMovie.callbacksOf(name))
         fireFlashCall(callback, nullptr);
     if (FAILED(answer.failure))
@@ -657,7 +656,6 @@ void FlashStandIn::showLines()
 
 bool FlashStandIn::fireFlashCall(const std::wstring& request, std::wstring* returnValue)
 {
-    Hold hold(static_cast<IShockwaveFlash*>(this));
     Bstr text(request);
     VARIANTARG argument;
     VariantInit(&argument);
@@ -674,7 +672,6 @@ bool FlashStandIn::fireFlashCall(const std::wstring& request, std::wstring* retu
 
 void FlashStandIn::fireFsCommand(const std::wstring& command, const std::wstring& args)
 {
-    Hold hold(static_cast<IShockwaveFlash*>(this));
     Bstr commandText(command);
     Bstr argsText(args);
     VARIANTARG arguments[2];
@@ -689,7 +686,6 @@ void FlashStandIn::fireFsCommand(const std::wstring& command, const std::wstring
 
 void FlashStandIn::fireLong(DISPID event, long value)
 {
-    Hold hold(static_cast<IShockwaveFlash*>(this));
     VARIANTARG argument;
     VariantInit(&argument);
     argument.vt = VT_I4;
