@@ -11,32 +11,22 @@
 
 namespace {
 
-// Records every call of its timer and of its listeners in one journal.
+using Journal = std::vector<std::string>;
+
 class RecordingTimer : public par::Timer {
 public:
-    RecordingTimer(unsigned intervalMs, std::vector<std::string>* journal)
-        : par::Timer(intervalMs), myJournal(journal) {}
+    RecordingTimer(unsigned intervalMs, Journal* journal) : par::Timer(intervalMs), myJournal(journal) {}
     void onTick() override { myJournal->push_back("tick"); }
-
-private:
-    std::vector<std::string>* myJournal;
+    Journal* myJournal;
 };
 
 class RecordingListener : public par::Timer::Listener {
 public:
-    RecordingListener(std::string name, std::vector<std::string>* journal, bool* deleted = nullptr)
-        : myName(std::move(name)), myJournal(journal), myDeleted(deleted) {}
-    ~RecordingListener() override
-    {
-        if (myDeleted)
-            *myDeleted = true;
-    }
+    RecordingListener(std::string name, Journal* journal) : myName(std::move(name)), myJournal(journal) {}
+    ~RecordingListener() override { myJournal->push_back(myName + " deleted"); }
     void onTimer(par::Timer*) override { myJournal->push_back(myName); }
-
-private:
     std::string myName;
-    std::vector<std::string>* myJournal;
-    bool* myDeleted;
+    Journal* myJournal;
 };
 
 // Takes a due tick of a 1 ms timer off the queue without dispatching it,
@@ -53,7 +43,7 @@ MSG takeDueTick()
 
 TEST(Timer, EachTickCallsOnTickThenTheListenersInOrder)
 {
-    std::vector<std::string> journal;
+    Journal journal;
     RecordingTimer timer(10, &journal);
     RecordingListener first("first", &journal);
     RecordingListener second("second", &journal);
@@ -62,14 +52,13 @@ TEST(Timer, EachTickCallsOnTickThenTheListenersInOrder)
     timer.start();
     ASSERT_TRUE(test::pumpUntil([&] { return journal.size() >= 6; }, 5000));
     timer.stop();
-    for (std::size_t i = 0; i + 2 < journal.size(); i += 3)
-        EXPECT_EQ((std::vector<std::string>{"tick", "first", "second"}),
-                  std::vector<std::string>(journal.begin() + i, journal.begin() + i + 3));
+    journal.resize(6);
+    EXPECT_EQ((Journal{"tick", "first", "second", "tick", "first", "second"}), journal);
 }
 
 TEST(Timer, StartingARunningTimerKeepsItsStartTickAndMakesNoSecondSystemTimer)
 {
-    std::vector<std::string> journal;
+    Journal journal;
     RecordingTimer timer(1, &journal);
     timer.start();
     const DWORD startTick = timer.getStartTick();
@@ -82,36 +71,27 @@ TEST(Timer, StartingARunningTimerKeepsItsStartTickAndMakesNoSecondSystemTimer)
     EXPECT_TRUE(journal.empty());
 }
 
-TEST(Timer, StopOnAStoppedTimerDoesNothing)
+TEST(Timer, AStoppedTimerStaysSilentUntilStartedAgain)
 {
-    std::vector<std::string> journal;
+    Journal journal;
     RecordingTimer timer(1, &journal);
     timer.stop();
-    EXPECT_FALSE(timer.isRunning());
-    timer.start();
-    timer.stop();
-    timer.stop();
-    EXPECT_FALSE(timer.isRunning());
-}
-
-TEST(Timer, AStoppedTimerIgnoresATickTakenBeforeItStoppedAndRestartsWithTicks)
-{
-    std::vector<std::string> journal;
-    RecordingTimer timer(1, &journal);
     timer.start();
     const MSG tick = takeDueTick();
     timer.stop();
+    timer.stop();
+    EXPECT_FALSE(timer.isRunning());
     DispatchMessageA(&tick);
+    test::pumpMessages(100);
     EXPECT_TRUE(journal.empty());
 
     timer.start();
     EXPECT_TRUE(test::pumpUntil([&] { return !journal.empty(); }, 5000));
-    timer.stop();
 }
 
 TEST(Timer, ADestroyedTimerIgnoresATickTakenBeforeItWent)
 {
-    std::vector<std::string> journal;
+    Journal journal;
     RecordingListener listener("listener", &journal);
     auto* timer = new par::Timer(1);
     timer->addListener(&listener, false);
@@ -124,7 +104,7 @@ TEST(Timer, ADestroyedTimerIgnoresATickTakenBeforeItWent)
 
 TEST(Timer, ANewIntervalTakesEffectOnlyAfterStopAndStart)
 {
-    std::vector<std::string> journal;
+    Journal journal;
     RecordingTimer timer(3000, &journal);
     timer.start();
     timer.setInterval(10);
@@ -137,39 +117,28 @@ TEST(Timer, ANewIntervalTakesEffectOnlyAfterStopAndStart)
 
 TEST(Timer, DestructionDeletesOnlyTheOwnedListeners)
 {
-    std::vector<std::string> journal;
-    bool ownedDeleted = false;
-    bool sharedDeleted = false;
-    RecordingListener shared("shared", &journal, &sharedDeleted);
+    Journal journal;
+    RecordingListener shared("shared", &journal);
     {
         par::Timer timer(10);
-        timer.addListener(new RecordingListener("owned", &journal, &ownedDeleted), true);
+        timer.addListener(new RecordingListener("owned", &journal), true);
         timer.addListener(&shared, false);
         timer.start();
     }
-    EXPECT_TRUE(ownedDeleted);
-    EXPECT_FALSE(sharedDeleted);
+    EXPECT_EQ(Journal{"owned deleted"}, journal);
 }
 
 TEST(Timer, AListenerThatDestroysTheTimerEndsTheTick)
 {
-    class Destroyer : public par::Timer::Listener {
-    public:
-        void onTimer(par::Timer* timer) override
-        {
-            delete timer;
-            myDone = true;
-        }
-        bool myDone = false;
-    };
-    std::vector<std::string> journal;
-    Destroyer destroyer;
-    RecordingListener later("later", &journal);
+    struct Destroyer : par::Timer::Listener {
+        void onTimer(par::Timer* timer) override { delete timer; }
+    } destroyer;
+    Journal journal;
     auto* timer = new par::Timer(10);
     timer->addListener(&destroyer, false);
-    timer->addListener(&later, false);
+    timer->addListener(new RecordingListener("owned", &journal), true);
     timer->start();
-    ASSERT_TRUE(test::pumpUntil([&] { return destroyer.myDone; }, 5000));
+    ASSERT_TRUE(test::pumpUntil([&] { return !journal.empty(); }, 5000));
     test::pumpMessages(100);
-    EXPECT_TRUE(journal.empty());
+    EXPECT_EQ(Journal{"owned deleted"}, journal);
 }
