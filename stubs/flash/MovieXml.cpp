@@ -1,76 +1,51 @@
 #include "MovieXml.h"
 
-#include "Bstr.h"
-
-#include <windows.h>
-#include <msxml2.h>
-#include <wrl/client.h>
-
-using Microsoft::WRL::ComPtr;
+#include "util/XmlUtil.h"
 
 namespace standin {
 
 namespace {
 
-// Missing from MinGW's import libraries.
-const CLSID kClsidDomDocument30 =
-    {0xF5078F32, 0xC551, 0x11D3, {0x89, 0xB9, 0x00, 0x00, 0xF8, 0x1F, 0xE2, 0x21}};
-
-// The root element of the parsed text, or null when it is not XML.
-ComPtr<IXMLDOMElement> parseRoot(const std::wstring& text)
+// The document element of the text, or null when the text is not XML.
+IXMLDOMElementPtr parseRoot(const std::wstring& text)
 {
-    ComPtr<IXMLDOMDocument> document;
-    if (FAILED(CoCreateInstance(kClsidDomDocument30, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IXMLDOMDocument,
-                                reinterpret_cast<void**>(document.GetAddressOf()))))
-        return nullptr;
-    document->put_async(VARIANT_FALSE);
+    IXMLDOMDocument2Ptr document = par::createXmlDocument();
+    // Whitespace between elements must stay visible to be refused.
     document->put_preserveWhiteSpace(VARIANT_TRUE);
-    Bstr source(text);
     VARIANT_BOOL loaded = VARIANT_FALSE;
-    ComPtr<IXMLDOMElement> root;
-    if (document->loadXML(source.get(), &loaded) != S_OK || loaded != VARIANT_TRUE ||
-        document->get_documentElement(root.GetAddressOf()) != S_OK)
+    IXMLDOMElementPtr root;
+    if (document->loadXML(_bstr_t(text.c_str()), &loaded) != S_OK || loaded != VARIANT_TRUE ||
+        document->get_documentElement(&root) != S_OK)
         return nullptr;
     return root;
 }
 
-bool readAttribute(IXMLDOMElement* element, const wchar_t* name, std::wstring& value)
+bool hasAttribute(const IXMLDOMElementPtr& element, const wchar_t* name)
 {
-    Bstr attributeName(name);
-    VARIANT attribute;
-    VariantInit(&attribute);
-    if (element->getAttribute(attributeName.get(), &attribute) != S_OK ||
-        attribute.vt != VT_BSTR) {
-        VariantClear(&attribute);
-        return false;
-    }
-    value.assign(attribute.bstrVal, SysStringLen(attribute.bstrVal));
-    VariantClear(&attribute);
-    return true;
+    IXMLDOMAttributePtr attribute;
+    return element->getAttributeNode(_bstr_t(name), &attribute) == S_OK && attribute;
 }
 
 // True when no element below the node holds text beside child elements.
-bool hasNoMixedContent(IXMLDOMNode* node)
+bool hasNoMixedContent(const IXMLDOMNodePtr& node)
 {
-    ComPtr<IXMLDOMNodeList> children;
-    long count = 0;
-    if (FAILED(node->get_childNodes(children.GetAddressOf())) || FAILED(children->get_length(&count)))
-        return false;
     bool hasElements = false;
     bool hasText = false;
-    for (long i = 0; i < count; ++i) {
-        ComPtr<IXMLDOMNode> child;
+    IXMLDOMNodePtr child;
+    node->get_firstChild(&child);
+    while (child) {
         DOMNodeType type = NODE_INVALID;
-        if (FAILED(children->get_item(i, child.GetAddressOf())) || FAILED(child->get_nodeType(&type)))
-            return false;
+        child->get_nodeType(&type);
         if (type == NODE_ELEMENT) {
             hasElements = true;
-            if (!hasNoMixedContent(child.Get()))
+            if (!hasNoMixedContent(child))
                 return false;
         } else if (type == NODE_TEXT || type == NODE_CDATA_SECTION) {
             hasText = true;
         }
+        IXMLDOMNodePtr next;
+        child->get_nextSibling(&next);
+        child = next;
     }
     return !(hasElements && hasText);
 }
@@ -93,25 +68,35 @@ std::wstring escapeXml(const std::wstring& text)
 
 } // namespace
 
+// No exception may leave the control's COM methods: a failing parser counts
+// as a text that does not read.
 bool readRequestId(const std::wstring& document, std::wstring& id, bool& hasId)
 {
-    ComPtr<IXMLDOMElement> root = parseRoot(document);
-    if (!root)
+    try {
+        const IXMLDOMElementPtr root = parseRoot(document);
+        if (!root)
+            return false;
+        hasId = hasAttribute(root, L"id");
+        id = par::getXmlAttributeByPath(root, L"id");
+        return true;
+    } catch (const _com_error&) {
         return false;
-    id.clear();
-    hasId = readAttribute(root.Get(), L"id", id);
-    return true;
+    }
 }
 
 bool decodeInvokeName(const std::wstring& request, std::wstring& name)
 {
-    ComPtr<IXMLDOMElement> root = parseRoot(request);
-    if (!root)
+    try {
+        const IXMLDOMElementPtr root = parseRoot(request);
+        _bstr_t tag;
+        if (!root || root->get_tagName(tag.GetAddress()) != S_OK || tag != _bstr_t(L"invoke") ||
+            !hasAttribute(root, L"name") || !hasNoMixedContent(root))
+            return false;
+        name = par::getXmlAttributeByPath(root, L"name");
+        return true;
+    } catch (const _com_error&) {
         return false;
-    Bstr tag;
-    if (root->get_tagName(tag.out()) != S_OK || tag.text() != L"invoke")
-        return false;
-    return readAttribute(root.Get(), L"name", name) && hasNoMixedContent(root.Get());
+    }
 }
 
 std::wstring makeRequestResponse(const std::wstring& id, bool hasId)

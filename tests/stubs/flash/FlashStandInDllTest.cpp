@@ -2,6 +2,7 @@
 #include "TestContainer.h"
 
 #include "MessagePump.h"
+#include "TempRegistryKey.h"
 
 #include <gtest/gtest.h>
 
@@ -134,29 +135,22 @@ TEST_F(FlashStandInDllTest, DllCanBeUnloadedOnlyWithoutLiveObjectsOrLocks)
 TEST_F(FlashStandInDllTest, DllRegistersAndUnregistersOnlyItself)
 {
     // A test key stands in for HKEY_CLASSES_ROOT: the prefix's registration stays.
-    const std::wstring testKeyName =
-        L"Software\\SkyvaneTest\\FlashStandIn-" + std::to_wstring(GetCurrentProcessId());
-    HKEY testKey = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, testKeyName.c_str(), 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, &testKey, nullptr));
+    test::TempRegistryKey classesRoot;
     LoadedServer server;
     wchar_t path[MAX_PATH];
     GetModuleFileNameW(server.module(), path, MAX_PATH);
-    ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CLASSES_ROOT, testKey));
+    ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CLASSES_ROOT, classesRoot.key()));
 
     EXPECT_EQ(S_OK, server.call("DllRegisterServer"));
-    EXPECT_EQ(path, readString(testKey, kServerKey, nullptr));
-    EXPECT_EQ(L"Apartment", readString(testKey, kServerKey, L"ThreadingModel"));
+    EXPECT_EQ(path, readString(classesRoot.key(), kServerKey, nullptr));
+    EXPECT_EQ(L"Apartment", readString(classesRoot.key(), kServerKey, L"ThreadingModel"));
     EXPECT_EQ(S_OK, server.call("DllUnregisterServer"));
-    EXPECT_FALSE(keyExists(testKey, kClassKey));
+    EXPECT_FALSE(keyExists(classesRoot.key(), kClassKey));
 
     const std::wstring other = L"C:\\Flash\\Flash10x.ocx";
-    RegSetKeyValueW(testKey, kServerKey, nullptr, REG_SZ, other.c_str(),
+    RegSetKeyValueW(classesRoot.key(), kServerKey, nullptr, REG_SZ, other.c_str(),
                     static_cast<DWORD>((other.size() + 1) * sizeof(wchar_t)));
     EXPECT_EQ(S_FALSE, server.call("DllUnregisterServer"));
-    EXPECT_EQ(other, readString(testKey, kServerKey, nullptr));
-
+    EXPECT_EQ(other, readString(classesRoot.key(), kServerKey, nullptr));
     RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
-    RegCloseKey(testKey);
-    RegDeleteTreeW(HKEY_CURRENT_USER, testKeyName.c_str());
 }

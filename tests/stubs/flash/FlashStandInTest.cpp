@@ -241,6 +241,15 @@ TEST_F(FlashStandInTest, ASecondLoadReplacesTheFirstMovieAndItsPlannedSteps)
     EXPECT_EQ(E_FAIL, callFunction(invoke(L"f"), answer));
 }
 
+TEST_F(FlashStandInTest, ClosedControlFiresNothingMore)
+{
+    ASSERT_EQ(S_OK, loadMovie("flash-standin-movie 1\nshow loaded\n"));
+    setVariable(L"xmlRequest", kPing);
+    ASSERT_EQ(S_OK, container->object()->Close(OLECLOSE_NOSAVE));
+    test::pumpMessages(300);
+    EXPECT_TRUE(container->sink().events.empty());
+}
+
 TEST_F(FlashStandInTest, TimedActionsRunAfterTheirDelayInFileOrder)
 {
     ASSERT_EQ(S_OK, loadMovie("flash-standin-movie 1\nat 400 show late\nshow now\n"
