@@ -20,23 +20,26 @@ void check(HRESULT result)
         _com_issue_error(result);
 }
 
-void copyXmlAttributes(const IXMLDOMElementPtr& source, const IXMLDOMNodePtr& destination)
+// Copies names and values in index order, replacing attributes of the same
+// name. The copies are made by the destination's own document: Wine's MSXML
+// breaks when a node of one document is put into another.
+void copyXmlAttributes(const IXMLDOMElementPtr& source, const IXMLDOMElementPtr& destination)
 {
     if (!source)
         return;
-    IXMLDOMNamedNodeMapPtr sourceAttributes;
-    IXMLDOMNamedNodeMapPtr destinationAttributes;
-    check(source->get_attributes(&sourceAttributes));
-    check(destination->get_attributes(&destinationAttributes));
+    IXMLDOMNamedNodeMapPtr attributes;
+    check(source->get_attributes(&attributes));
     long count = 0;
-    check(sourceAttributes->get_length(&count));
+    check(attributes->get_length(&count));
     for (long i = 0; i < count; ++i) {
         IXMLDOMNodePtr attribute;
-        check(sourceAttributes->get_item(i, &attribute));
-        IXMLDOMNodePtr clone;
-        check(attribute->cloneNode(VARIANT_TRUE, &clone));
-        IXMLDOMNodePtr replaced;
-        check(destinationAttributes->setNamedItem(clone, &replaced));
+        check(attributes->get_item(i, &attribute));
+        BSTR name = nullptr;
+        check(attribute->get_nodeName(&name));
+        const _bstr_t ownedName(name, false);
+        _variant_t value;
+        check(attribute->get_nodeValue(&value));
+        check(destination->setAttribute(ownedName, value));
     }
 }
 

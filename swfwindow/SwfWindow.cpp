@@ -13,6 +13,9 @@
 
 using namespace ShockwaveFlashObjects;
 
+_COM_SMARTPTR_TYPEDEF(IOleInPlaceObject, IID_IOleInPlaceObject);
+_COM_SMARTPTR_TYPEDEF(IConnectionPointContainer, IID_IConnectionPointContainer);
+
 namespace {
 
 // No background of its own: the control covers the whole window.
