@@ -1,0 +1,189 @@
+#include "util/XmlUtil.h"
+
+#include "util/StringUtil.h"
+
+// MinGW's import libraries lack these two identifiers.
+extern "C" {
+const CLSID CLSID_DOMDocument30 = {0xF5078F32, 0xC551, 0x11D3, {0x89, 0xB9, 0x00, 0x00, 0xF8, 0x1F, 0xE2, 0x21}};
+const IID IID_IXMLDOMDocument2 = {0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+}
+
+namespace par {
+
+namespace {
+
+// The declaration is left out of the output because the copy takes over the
+// source's own declaration node; with both, Wine's MSXML gives no result.
+const char IDENTITY_STYLESHEET[] =
+    "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+    "<xsl:output method=\"xml\" indent=\"yes\" encoding=\"UTF-8\" omit-xml-declaration=\"yes\"/>"
+    "<xsl:template match=\"@* | node()\">"
+    "<xsl:copy><xsl:apply-templates select=\"@* | node()\"/></xsl:copy>"
+    "</xsl:template>"
+    "</xsl:stylesheet>";
+
+void check(HRESULT result)
+{
+    if (FAILED(result))
+        _com_issue_error(result);
+}
+
+struct AttributePath {
+    std::wstring elementPath;
+    std::wstring name;
+};
+
+// Splits at the last "/": a path without one names an attribute of the node itself.
+AttributePath splitAttributePath(const std::wstring& path)
+{
+    const std::wstring::size_type slash = path.rfind(L'/');
+    if (slash == std::wstring::npos)
+        return {L"", path};
+    return {path.substr(0, slash), path.substr(slash + 1)};
+}
+
+} // namespace
+
+IXMLDOMDocument2Ptr createXmlDocument(const std::string& rootName)
+{
+    IXMLDOMDocument2Ptr document;
+    check(document.CreateInstance(CLSID_DOMDocument30, nullptr, CLSCTX_ALL));
+    check(document->put_async(VARIANT_FALSE));
+    check(document->put_validateOnParse(VARIANT_FALSE));
+    check(document->put_resolveExternals(VARIANT_FALSE));
+    if (!rootName.empty())
+        appendChildElement(document, toWide(rootName));
+    return document;
+}
+
+IXMLDOMNodePtr selectNodeByPath(const IXMLDOMNodePtr& node, const std::wstring& path, bool create)
+{
+    IXMLDOMNodePtr current = node;
+    std::wstring::size_type start = 0;
+    while (current && start <= path.size()) {
+        std::wstring::size_type end = path.find(L'/', start);
+        if (end == std::wstring::npos)
+            end = path.size();
+        const std::wstring name = path.substr(start, end - start);
+        start = end + 1;
+        // An empty query would be no valid pattern (and crashes Wine's MSXML).
+        if (name.empty())
+            continue;
+
+        IXMLDOMNodePtr child;
+        check(current->selectSingleNode(_bstr_t((L"./" + name).c_str()), &child));
+        if (!child) {
+            if (!create)
+                return nullptr;
+            child = appendChildElement(current, name);
+        }
+        current = child;
+    }
+    return current;
+}
+
+IXMLDOMNodePtr selectNode(const IXMLDOMNodePtr& node, const std::string& path, bool create)
+{
+    return selectNodeByPath(node, toWide(path), create);
+}
+
+IXMLDOMNodePtr findNodeByPath(const IXMLDOMNodePtr& node, const std::wstring& path)
+{
+    return selectNodeByPath(node, path, false);
+}
+
+IXMLDOMNodePtr findNode(const IXMLDOMNodePtr& node, const std::string& path)
+{
+    return selectNodeByPath(node, toWide(path), false);
+}
+
+IXMLDOMElementPtr appendChildElement(const IXMLDOMNodePtr& parent, const std::wstring& name)
+{
+    IXMLDOMDocumentPtr owner;
+    check(parent->get_ownerDocument(&owner));
+    // A document has no owner document: it makes its elements itself.
+    if (!owner)
+        owner = parent;
+    IXMLDOMElementPtr element;
+    check(owner->createElement(_bstr_t(name.c_str()), &element));
+    IXMLDOMNodePtr appended;
+    check(parent->appendChild(element, &appended));
+    return element;
+}
+
+std::wstring getXmlAttributeByPath(const IXMLDOMNodePtr& node, const std::wstring& path)
+{
+    const AttributePath attributePath = splitAttributePath(path);
+    const IXMLDOMElementPtr element = findNodeByPath(node, attributePath.elementPath);
+    if (!element || attributePath.name.empty())
+        return L"";
+    _variant_t value;
+    check(element->getAttribute(_bstr_t(attributePath.name.c_str()), &value));
+    if (value.vt != VT_BSTR || !value.bstrVal)
+        return L"";
+    return std::wstring(value.bstrVal, SysStringLen(value.bstrVal));
+}
+
+std::string getXmlAttribute(const IXMLDOMNodePtr& node, const std::string& path)
+{
+    return toNarrow(getXmlAttributeByPath(node, toWide(path)));
+}
+
+std::string bstrToString(BSTR text)
+{
+    if (!text)
+        return "";
+    return toNarrow(std::wstring(text, SysStringLen(text)));
+}
+
+IXMLDOMAttributePtr setXmlAttributeByPath(const IXMLDOMNodePtr& node, const std::wstring& path,
+                                          const std::wstring& value)
+{
+    const AttributePath attributePath = splitAttributePath(path);
+    const IXMLDOMElementPtr element = findNodeByPath(node, attributePath.elementPath);
+    if (!element)
+        return nullptr;
+    IXMLDOMDocumentPtr owner;
+    check(element->get_ownerDocument(&owner));
+    IXMLDOMAttributePtr attribute;
+    check(owner->createAttribute(_bstr_t(attributePath.name.c_str()), &attribute));
+    check(attribute->put_value(_variant_t(value.c_str())));
+    IXMLDOMAttributePtr replaced;
+    check(element->setAttributeNode(attribute, &replaced));
+    return attribute;
+}
+
+IXMLDOMAttributePtr setXmlAttribute(const IXMLDOMNodePtr& node, const std::string& path,
+                                    const std::string& value)
+{
+    return setXmlAttributeByPath(node, toWide(path), toWide(value));
+}
+
+IXMLDOMDocument2Ptr formatXmlDocument(const IXMLDOMDocument2Ptr& document)
+{
+    IXMLDOMDocument2Ptr formatted = createXmlDocument();
+    const IXMLDOMDocument2Ptr stylesheet = createIdentityStylesheet();
+    check(document->transformNodeToObject(stylesheet, _variant_t(static_cast<IDispatch*>(formatted))));
+
+    // MSXML may report success and leave the result empty: an empty copy of
+    // a document that has content must not pass for its formatted form.
+    IXMLDOMElementPtr sourceRoot;
+    IXMLDOMElementPtr formattedRoot;
+    check(document->get_documentElement(&sourceRoot));
+    check(formatted->get_documentElement(&formattedRoot));
+    if (sourceRoot && !formattedRoot)
+        _com_issue_error(E_FAIL);
+    return formatted;
+}
+
+IXMLDOMDocument2Ptr createIdentityStylesheet()
+{
+    IXMLDOMDocument2Ptr stylesheet = createXmlDocument();
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    check(stylesheet->loadXML(_bstr_t(toWide(IDENTITY_STYLESHEET).c_str()), &loaded));
+    if (loaded != VARIANT_TRUE)
+        _com_issue_error(E_FAIL);
+    return stylesheet;
+}
+
+} // namespace par

@@ -1,0 +1,696 @@
+#include "FlashStandIn.h"
+
+#include "Bstr.h"
+#include "MovieXml.h"
+#include "StandInModule.h"
+
+#include "util/Log.h"
+#include "util/StringUtil.h"
+
+#include <cwchar>
+#include <cwctype>
+
+using namespace ShockwaveFlashObjects;
+
+namespace standin {
+
+namespace {
+
+const UINT kLoadStepMessage = WM_APP + 1;
+const UINT kRespondMessage = WM_APP + 2;
+
+// What the control reports while a movie loads, one step per posted message
+// as a real movie advances frame by frame.
+struct LoadStep {
+    DISPID event;
+    long value;
+};
+const LoadStep kLoadSteps[] = {
+    {DISPID_FLASH_READYSTATECHANGE, FLASH_READYSTATE_LOADING},
+    {DISPID_FLASH_PROGRESS, 0},
+    {DISPID_FLASH_PROGRESS, 50},
+    {DISPID_FLASH_PROGRESS, 100},
+    {DISPID_FLASH_READYSTATECHANGE, FLASH_READYSTATE_LOADED},
+    {DISPID_FLASH_READYSTATECHANGE, FLASH_READYSTATE_INTERACTIVE},
+    {DISPID_FLASH_READYSTATECHANGE, FLASH_READYSTATE_COMPLETE},
+};
+const size_t kLoadStepCount = sizeof kLoadSteps / sizeof kLoadSteps[0];
+
+const COLORREF kDefaultBackground = RGB(255, 255, 255);
+
+// Keeps the control alive while it calls out on its own, from a posted
+// message: a host may release it from inside an event.
+class Hold {
+public:
+    explicit Hold(IUnknown* object) : myObject(object) { myObject->AddRef(); }
+    ~Hold() { myObject->Release(); }
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+
+private:
+    IUnknown* myObject;
+};
+
+// "#RRGGBB" as a colour.
+bool parseHashColor(const std::wstring& text, COLORREF& color)
+{
+    if (text.size() != 7 || text[0] != L'#')
+        return false;
+    for (size_t i = 1; i < text.size(); ++i) {
+        if (!std::iswxdigit(text[i]))
+            return false;
+    }
+    const unsigned long rgb = std::wcstoul(text.c_str() + 1, nullptr, 16);
+    color = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+    return true;
+}
+
+std::wstring fileName(const std::wstring& path)
+{
+    const std::wstring::size_type slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+// True when the index names an entry of the log.
+template <class T>
+bool inRange(const std::vector<T>& log, long index)
+{
+    return index >= 0 && static_cast<size_t>(index) < log.size();
+}
+
+} // namespace
+
+HRESULT FlashStandIn::create(REFIID riid, void** object)
+{
+    if (!object)
+        return E_POINTER;
+    *object = nullptr;
+    auto* control = new FlashStandIn();
+    HRESULT result = control->myMessages.isValid() ? control->QueryInterface(riid, object)
+                                                   : E_FAIL;
+    control->Release();
+    return result;
+}
+
+FlashStandIn::FlashStandIn() : myConnectionPoint(*this), myMessages(*this)
+{
+    addModuleReference();
+    myView.setBackground(kDefaultBackground);
+}
+
+FlashStandIn::~FlashStandIn()
+{
+    deactivate();
+    if (myClientSite)
+        myClientSite->Release();
+    releaseModuleReference();
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::QueryInterface(REFIID riid, void** object)
+{
+    if (!object)
+        return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IShockwaveFlash)
+        *object = static_cast<IShockwaveFlash*>(this);
+    else if (riid == IID_IOleObject)
+        *object = static_cast<IOleObject*>(this);
+    else if (riid == IID_IOleInPlaceObject || riid == IID_IOleWindow)
+        *object = static_cast<IOleInPlaceObject*>(this);
+    else if (riid == IID_IConnectionPointContainer)
+        *object = static_cast<IConnectionPointContainer*>(this);
+    else if (riid == IID_IPersistStorage || riid == IID_IPersist)
+        *object = static_cast<IPersistStorage*>(this);
+    else if (riid == IID_IFlashStandIn)
+        *object = static_cast<IFlashStandIn*>(this);
+    else {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+ULONG STDMETHODCALLTYPE FlashStandIn::AddRef()
+{
+    return static_cast<ULONG>(++myReferences);
+}
+
+ULONG STDMETHODCALLTYPE FlashStandIn::Release()
+{
+    const LONG references = --myReferences;
+    if (references == 0) {
+        // Calls out of the destructor may count up and down again.
+        myReferences = 1;
+        delete this;
+    }
+    return static_cast<ULONG>(references);
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::GetTypeInfoCount(UINT* count)
+{
+    if (!count)
+        return E_POINTER;
+    *count = 0;
+    return S_OK;
+}
+
+// --- IShockwaveFlash ---
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::get_ReadyState(long* state)
+{
+    if (!state)
+        return E_POINTER;
+    *state = myReadyState;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::put_BackgroundColor(long color)
+{
+    // Red in the high byte; -1 gives the movie's own colour back.
+    if (color == -1) {
+        myView.setBackground(kDefaultBackground);
+        return S_OK;
+    }
+    if (color < 0 || color > 0xFFFFFF)
+        return E_INVALIDARG;
+    myView.setBackground(RGB((color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF));
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::put_Movie(BSTR movie)
+{
+    const std::wstring path = Bstr::toString(movie);
+    MovieScript script;
+    std::wstring error;
+    const HRESULT result = loadMovieScript(path, script, error);
+    if (FAILED(result)) {
+        par::getLog("standin.flash")
+            ->severe("FlashStandIn::put_Movie(), " + par::toNarrow(error) + ", path=" +
+                     par::toNarrow(path));
+        return result;
+    }
+    stopMovie();
+    myMovie.start(script);
+    myActions = script.actions;
+    myReadyState = FLASH_READYSTATE_LOADING;
+    myView.setTitle(fileName(path));
+    showLines();
+    myMessages.post(kLoadStepMessage, myGeneration);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::put_BGColor(BSTR color)
+{
+    COLORREF background;
+    if (!parseHashColor(Bstr::toString(color), background))
+        return E_INVALIDARG;
+    myView.setBackground(background);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::SetVariable(BSTR name, BSTR value)
+{
+    const std::wstring variable = Bstr::toString(name);
+    const std::wstring text = Bstr::toString(value);
+    myMovie.writeVariable(variable, text);
+    std::wstring response;
+    if (variable == L"xmlRequest" && myMovie.answerRequest(text, response)) {
+        myResponses.push_back(response);
+        myMessages.post(kRespondMessage, 0);
+    }
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::GetVariable(BSTR name, BSTR* value)
+{
+    if (!value)
+        return E_POINTER;
+    *value = nullptr;
+    std::wstring text;
+    if (!myMovie.readVariable(Bstr::toString(name), text))
+        return E_FAIL;
+    *value = Bstr(text).release();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::CallFunction(BSTR request, BSTR* response)
+{
+    if (!response)
+        return E_POINTER;
+    *response = nullptr;
+    const std::wstring document = Bstr::toString(request);
+    std::wstring name;
+    const bool decoded = decodeInvokeName(document, name);
+    myMovie.recordCall(decoded ? name : std::wstring(), document);
+    MovieScript::FunctionAnswer answer;
+    if (!decoded || myMovie.hangs() || !myMovie.findFunction(name, answer))
+        return E_FAIL;
+
+    for (const std::wstring& callback : myMovie.callbacksOf(name))
+        fireFlashCall(callback, nullptr);
+    if (FAILED(answer.failure))
+        return answer.failure;
+    *response = Bstr(answer.value).release();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::SetReturnValue(BSTR returnValue)
+{
+    const std::wstring value = Bstr::toString(returnValue);
+    myMovie.recordReturnValue(value);
+    if (!myReturnSlots.empty())
+        myReturnSlots.back() = value;
+    return S_OK;
+}
+
+// --- IOleObject ---
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::SetClientSite(IOleClientSite* site)
+{
+    if (site)
+        site->AddRef();
+    if (myClientSite)
+        myClientSite->Release();
+    myClientSite = site;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::GetClientSite(IOleClientSite** site)
+{
+    if (!site)
+        return E_POINTER;
+    *site = myClientSite;
+    if (myClientSite)
+        myClientSite->AddRef();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::Close(DWORD)
+{
+    stopMovie();
+    deactivate();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite,
+                                               LONG, HWND parent, LPCRECT rect)
+{
+    switch (verb) {
+    case OLEIVERB_PRIMARY:
+    case OLEIVERB_SHOW:
+    case OLEIVERB_INPLACEACTIVATE:
+    case OLEIVERB_UIACTIVATE:
+        return activate(myClientSite ? myClientSite : activeSite, parent, rect);
+    case OLEIVERB_HIDE:
+        if (myView.handle())
+            ShowWindow(myView.handle(), SW_HIDE);
+        return S_OK;
+    default:
+        return E_NOTIMPL;
+    }
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::GetUserClassID(CLSID* clsid)
+{
+    return GetClassID(clsid);
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::GetMiscStatus(DWORD, DWORD* status)
+{
+    if (!status)
+        return E_POINTER;
+    *status = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT |
+              OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST;
+    return S_OK;
+}
+
+HRESULT FlashStandIn::activate(IOleClientSite* site, HWND parent, LPCRECT rect)
+{
+    if (myView.handle()) {
+        ShowWindow(myView.handle(), SW_SHOW);
+        return S_OK;
+    }
+    if (!site)
+        return E_UNEXPECTED;
+    // Controls ask for the richer site first; a host may refuse it.
+    IOleInPlaceSiteEx* richSite = nullptr;
+    if (SUCCEEDED(site->QueryInterface(IID_IOleInPlaceSiteEx, reinterpret_cast<void**>(&richSite))) &&
+        richSite)
+        richSite->Release();
+    IOleInPlaceSite* inPlaceSite = nullptr;
+    if (FAILED(site->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(&inPlaceSite))) ||
+        !inPlaceSite)
+        return E_NOINTERFACE;
+    if (inPlaceSite->CanInPlaceActivate() != S_OK) {
+        inPlaceSite->Release();
+        return E_FAIL;
+    }
+    inPlaceSite->OnInPlaceActivate();
+
+    HWND siteWindow = nullptr;
+    if (SUCCEEDED(inPlaceSite->GetWindow(&siteWindow)) && siteWindow)
+        parent = siteWindow;
+    RECT position = rect ? *rect : RECT{0, 0, 0, 0};
+    RECT clip = position;
+    IOleInPlaceFrame* frame = nullptr;
+    IOleInPlaceUIWindow* document = nullptr;
+    OLEINPLACEFRAMEINFO frameInfo = {};
+    frameInfo.cb = sizeof frameInfo;
+    inPlaceSite->GetWindowContext(&frame, &document, &position, &clip, &frameInfo);
+    if (frame)
+        frame->Release();
+    if (document)
+        document->Release();
+
+    if (!myView.create(parent, position)) {
+        inPlaceSite->OnInPlaceDeactivate();
+        inPlaceSite->Release();
+        return E_FAIL;
+    }
+    myInPlaceSite = inPlaceSite;
+    site->ShowObject();
+    return S_OK;
+}
+
+void FlashStandIn::deactivate()
+{
+    if (!myInPlaceSite)
+        return;
+    myView.destroy();
+    IOleInPlaceSite* site = myInPlaceSite;
+    myInPlaceSite = nullptr;
+    site->OnInPlaceDeactivate();
+    site->Release();
+}
+
+// --- IOleInPlaceObject ---
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::GetWindow(HWND* window)
+{
+    if (!window)
+        return E_POINTER;
+    *window = myView.handle();
+    return *window ? S_OK : E_FAIL;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::InPlaceDeactivate()
+{
+    deactivate();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::SetObjectRects(LPCRECT position, LPCRECT)
+{
+    if (!position)
+        return E_INVALIDARG;
+    myView.move(*position);
+    return S_OK;
+}
+
+// --- IConnectionPointContainer, IPersistStorage ---
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::FindConnectionPoint(REFIID riid, IConnectionPoint** point)
+{
+    if (!point)
+        return E_POINTER;
+    if (riid != DIID__IShockwaveFlashEvents) {
+        *point = nullptr;
+        return CONNECT_E_NOCONNECTION;
+    }
+    *point = &myConnectionPoint;
+    myConnectionPoint.AddRef();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::GetClassID(CLSID* clsid)
+{
+    if (!clsid)
+        return E_POINTER;
+    *clsid = CLSID_ShockwaveFlash;
+    return S_OK;
+}
+
+// --- IFlashStandIn ---
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::FireFlashCall(BSTR request, BSTR* returnValue)
+{
+    if (!returnValue)
+        return E_POINTER;
+    *returnValue = nullptr;
+    std::wstring value;
+    if (!fireFlashCall(Bstr::toString(request), &value))
+        return S_FALSE;
+    *returnValue = Bstr(value).release();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::FireFSCommand(BSTR command, BSTR args)
+{
+    fireFsCommand(Bstr::toString(command), Bstr::toString(args));
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::FireReadyStateChange(long state)
+{
+    fireLong(DISPID_FLASH_READYSTATECHANGE, state);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::FireProgress(long percent)
+{
+    fireLong(DISPID_FLASH_PROGRESS, percent);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::SetFunctionAnswer(BSTR name, BSTR valueElement)
+{
+    myMovie.setFunctionAnswer(Bstr::toString(name), Bstr::toString(valueElement));
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::SetFunctionFailure(BSTR name, HRESULT result)
+{
+    if (SUCCEEDED(result))
+        return E_INVALIDARG;
+    myMovie.setFunctionFailure(Bstr::toString(name), result);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::AddFunctionCallback(BSTR name, BSTR request)
+{
+    myMovie.addCallback(Bstr::toString(name), Bstr::toString(request));
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::SetRequestIgnored(BSTR id, VARIANT_BOOL ignored)
+{
+    myMovie.setRequestIgnored(Bstr::toString(id), ignored != VARIANT_FALSE);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::SetHang(VARIANT_BOOL hang)
+{
+    myMovie.setHang(hang != VARIANT_FALSE);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::GetVariableWriteCount(long* count)
+{
+    if (!count)
+        return E_POINTER;
+    *count = static_cast<long>(myMovie.variableWrites().size());
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::GetVariableWrite(long index, BSTR* name, BSTR* value)
+{
+    if (!name || !value)
+        return E_POINTER;
+    if (!inRange(myMovie.variableWrites(), index))
+        return E_INVALIDARG;
+    const MovieState::VariableWrite& write = myMovie.variableWrites()[static_cast<size_t>(index)];
+    *name = Bstr(write.name).release();
+    *value = Bstr(write.value).release();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::GetFunctionCallCount(long* count)
+{
+    if (!count)
+        return E_POINTER;
+    *count = static_cast<long>(myMovie.functionCalls().size());
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::GetFunctionCall(long index, BSTR* name, BSTR* request)
+{
+    if (!name || !request)
+        return E_POINTER;
+    if (!inRange(myMovie.functionCalls(), index))
+        return E_INVALIDARG;
+    const MovieState::FunctionCall& call = myMovie.functionCalls()[static_cast<size_t>(index)];
+    *name = Bstr(call.name).release();
+    *request = Bstr(call.request).release();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::GetReturnValueCount(long* count)
+{
+    if (!count)
+        return E_POINTER;
+    *count = static_cast<long>(myMovie.returnValues().size());
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::GetReturnValue(long index, BSTR* value)
+{
+    if (!value)
+        return E_POINTER;
+    if (!inRange(myMovie.returnValues(), index))
+        return E_INVALIDARG;
+    *value = Bstr(myMovie.returnValues()[static_cast<size_t>(index)]).release();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::GetShownLines(BSTR* lines)
+{
+    if (!lines)
+        return E_POINTER;
+    std::wstring text;
+    for (const std::wstring& line : myMovie.lines())
+        text += (text.empty() ? L"" : L"\n") + line;
+    *lines = Bstr(text).release();
+    return S_OK;
+}
+
+// --- the movie playing ---
+
+void FlashStandIn::onMessage(UINT message, WPARAM wParam)
+{
+    Hold hold(static_cast<IShockwaveFlash*>(this));
+    if (message == kLoadStepMessage) {
+        runLoadStep(wParam);
+    } else if (message == kRespondMessage) {
+        if (myResponses.empty())
+            return;
+        const std::wstring response = myResponses.front();
+        myResponses.pop_front();
+        fireFsCommand(L"xmlResponse", response);
+    } else if (message == WM_TIMER) {
+        const DWORD delay = static_cast<DWORD>(wParam);
+        myMessages.stopTimer(delay);
+        if (myTimedDelays.erase(delay))
+            runActions(delay);
+    }
+}
+
+void FlashStandIn::stopMovie()
+{
+    ++myGeneration;
+    myLoadStep = 0;
+    for (DWORD delay : myTimedDelays)
+        myMessages.stopTimer(delay);
+    myTimedDelays.clear();
+    myResponses.clear();
+}
+
+void FlashStandIn::runLoadStep(WPARAM generation)
+{
+    if (generation != myGeneration || myLoadStep >= kLoadStepCount)
+        return;
+    const LoadStep& step = kLoadSteps[myLoadStep++];
+    if (step.event == DISPID_FLASH_READYSTATECHANGE)
+        myReadyState = step.value;
+    fireLong(step.event, step.value);
+    // The host may have loaded another movie or closed the control meanwhile.
+    if (generation != myGeneration)
+        return;
+    if (myLoadStep < kLoadStepCount) {
+        myMessages.post(kLoadStepMessage, generation);
+        return;
+    }
+    for (const MovieScript::Action& action : myActions) {
+        if (action.delayMs != 0 && myTimedDelays.insert(action.delayMs).second)
+            myMessages.startTimer(action.delayMs, action.delayMs);
+    }
+    runActions(0);
+}
+
+void FlashStandIn::runActions(DWORD delayMs)
+{
+    const WPARAM generation = myGeneration;
+    const std::vector<MovieScript::Action> actions = myActions;
+    for (const MovieScript::Action& action : actions) {
+        if (generation != myGeneration)
+            return;
+        if (action.delayMs == delayMs)
+            runAction(action);
+    }
+}
+
+void FlashStandIn::runAction(const MovieScript::Action& action)
+{
+    switch (action.kind) {
+    case MovieScript::Action::Kind::Show:
+        myMovie.addLine(action.first);
+        showLines();
+        break;
+    case MovieScript::Action::Kind::FsCommand:
+        fireFsCommand(action.first, action.second);
+        break;
+    case MovieScript::Action::Kind::FlashCall:
+        fireFlashCall(action.first, nullptr);
+        break;
+    case MovieScript::Action::Kind::Hang:
+        myMovie.setHang(true);
+        break;
+    }
+}
+
+void FlashStandIn::showLines()
+{
+    myView.setLines(myMovie.lines());
+}
+
+// --- events ---
+
+bool FlashStandIn::fireFlashCall(const std::wstring& request, std::wstring* returnValue)
+{
+    Bstr text(request);
+    VARIANTARG argument;
+    VariantInit(&argument);
+    argument.vt = VT_BSTR;
+    argument.bstrVal = text.get();
+    myReturnSlots.emplace_back();
+    myConnectionPoint.fire(DISPID_FLASH_FLASHCALL, &argument, 1);
+    const std::optional<std::wstring> handed = myReturnSlots.back();
+    myReturnSlots.pop_back();
+    if (handed && returnValue)
+        *returnValue = *handed;
+    return handed.has_value();
+}
+
+void FlashStandIn::fireFsCommand(const std::wstring& command, const std::wstring& args)
+{
+    Bstr commandText(command);
+    Bstr argsText(args);
+    VARIANTARG arguments[2];
+    VariantInit(&arguments[0]);
+    VariantInit(&arguments[1]);
+    arguments[0].vt = VT_BSTR;
+    arguments[0].bstrVal = argsText.get();
+    arguments[1].vt = VT_BSTR;
+    arguments[1].bstrVal = commandText.get();
+    myConnectionPoint.fire(DISPID_FLASH_FSCOMMAND, arguments, 2);
+}
+
+void FlashStandIn::fireLong(DISPID event, long value)
+{
+    VARIANTARG argument;
+    VariantInit(&argument);
+    argument.vt = VT_I4;
+    argument.lVal = value;
+    myConnectionPoint.fire(event, &argument, 1);
+}
+
+} // namespace standin

@@ -1,0 +1,171 @@
+#pragma once
+
+#include "EventConnectionPoint.h"
+#include "FlashInterfaceDefaults.h"
+#include "IFlashStandIn.h"
+#include "MessageWindow.h"
+#include "MovieState.h"
+#include "StandInView.h"
+
+#include <windows.h>
+#include <ocidl.h>
+#include <oleidl.h>
+
+#include <deque>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace standin {
+
+// Our stand-in for the Flash control: embedded through OLE like the real
+// one, it plays a movie script instead of a movie and answers the host's
+// variables, requests and function calls as the script or a test says.
+// Everything happens on the thread that created it.
+class FlashStandIn final : public FlashInterfaceDefaults,
+                           public IOleObject,
+                           public IOleInPlaceObject,
+                           public IConnectionPointContainer,
+                           public IPersistStorage,
+                           public IFlashStandIn,
+                           private MessageWindow::Handler {
+public:
+    // Answers the interface with one reference, or the error.
+    static HRESULT create(REFIID riid, void** object);
+
+    // IUnknown
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    // IDispatch: the host calls through the vtable only.
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*,
+                                     EXCEPINFO*, UINT*) override
+    {
+        return E_NOTIMPL;
+    }
+
+    // IShockwaveFlash
+    HRESULT STDMETHODCALLTYPE get_ReadyState(long* state) override;
+    HRESULT STDMETHODCALLTYPE put_BackgroundColor(long color) override;
+    HRESULT STDMETHODCALLTYPE put_Movie(BSTR movie) override;
+    HRESULT STDMETHODCALLTYPE put_BGColor(BSTR color) override;
+    HRESULT STDMETHODCALLTYPE SetVariable(BSTR name, BSTR value) override;
+    HRESULT STDMETHODCALLTYPE GetVariable(BSTR name, BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE CallFunction(BSTR request, BSTR* response) override;
+    HRESULT STDMETHODCALLTYPE SetReturnValue(BSTR returnValue) override;
+
+    // IOleObject
+    HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite* site) override;
+    HRESULT STDMETHODCALLTYPE GetClientSite(IOleClientSite** site) override;
+    HRESULT STDMETHODCALLTYPE SetHostNames(LPCOLESTR, LPCOLESTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Close(DWORD saveOption) override;
+    HRESULT STDMETHODCALLTYPE SetMoniker(DWORD, IMoniker*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE InitFromData(IDataObject*, BOOL, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetClipboardData(DWORD, IDataObject**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DoVerb(LONG verb, LPMSG message, IOleClientSite* activeSite,
+                                     LONG index, HWND parent, LPCRECT rect) override;
+    HRESULT STDMETHODCALLTYPE EnumVerbs(IEnumOLEVERB**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Update() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE IsUpToDate() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetUserClassID(CLSID* clsid) override;
+    HRESULT STDMETHODCALLTYPE GetUserType(DWORD, LPOLESTR*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetExtent(DWORD, SIZEL*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetExtent(DWORD, SIZEL*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Advise(IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetMiscStatus(DWORD aspect, DWORD* status) override;
+    HRESULT STDMETHODCALLTYPE SetColorScheme(LOGPALETTE*) override { return E_NOTIMPL; }
+
+    // IOleInPlaceObject
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE InPlaceDeactivate() override;
+    HRESULT STDMETHODCALLTYPE UIDeactivate() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT position, LPCRECT clip) override;
+    HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override { return E_NOTIMPL; }
+
+    // IConnectionPointContainer
+    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints**) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** point) override;
+
+    // IPersistStorage: the platform's OleCreate initialises a new object.
+    HRESULT STDMETHODCALLTYPE GetClassID(CLSID* clsid) override;
+    HRESULT STDMETHODCALLTYPE IsDirty() override { return S_FALSE; }
+    HRESULT STDMETHODCALLTYPE InitNew(IStorage*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Load(IStorage*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Save(IStorage*, BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SaveCompleted(IStorage*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE HandsOffStorage() override { return E_NOTIMPL; }
+
+    // IFlashStandIn
+    HRESULT STDMETHODCALLTYPE FireFlashCall(BSTR request, BSTR* returnValue) override;
+    HRESULT STDMETHODCALLTYPE FireFSCommand(BSTR command, BSTR args) override;
+    HRESULT STDMETHODCALLTYPE FireReadyStateChange(long state) override;
+    HRESULT STDMETHODCALLTYPE FireProgress(long percent) override;
+    HRESULT STDMETHODCALLTYPE SetFunctionAnswer(BSTR name, BSTR valueElement) override;
+    HRESULT STDMETHODCALLTYPE SetFunctionFailure(BSTR name, HRESULT result) override;
+    HRESULT STDMETHODCALLTYPE AddFunctionCallback(BSTR name, BSTR request) override;
+    HRESULT STDMETHODCALLTYPE SetRequestIgnored(BSTR id, VARIANT_BOOL ignored) override;
+    HRESULT STDMETHODCALLTYPE SetHang(VARIANT_BOOL hang) override;
+    HRESULT STDMETHODCALLTYPE GetVariableWriteCount(long* count) override;
+    HRESULT STDMETHODCALLTYPE GetVariableWrite(long index, BSTR* name, BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE GetFunctionCallCount(long* count) override;
+    HRESULT STDMETHODCALLTYPE GetFunctionCall(long index, BSTR* name, BSTR* request) override;
+    HRESULT STDMETHODCALLTYPE GetReturnValueCount(long* count) override;
+    HRESULT STDMETHODCALLTYPE GetReturnValue(long index, BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE GetShownLines(BSTR* lines) override;
+
+private:
+    FlashStandIn();
+    ~FlashStandIn();
+
+    void onMessage(UINT message, WPARAM wParam) override;
+
+    HRESULT activate(IOleClientSite* site, HWND parent, LPCRECT rect);
+    void deactivate();
+    // Ends what the current movie still has planned: loading steps, timed
+    // actions, request answers.
+    void stopMovie();
+    void runLoadStep(WPARAM generation);
+    void runActions(DWORD delayMs);
+    void runAction(const MovieScript::Action& action);
+    void showLines();
+
+    bool fireFlashCall(const std::wstring& request, std::wstring* returnValue);
+    void fireFsCommand(const std::wstring& command, const std::wstring& args);
+    void fireLong(DISPID event, long value);
+
+    LONG myReferences = 1;
+    EventConnectionPoint myConnectionPoint;
+    MessageWindow myMessages;
+    StandInView myView;
+    MovieState myMovie;
+
+    IOleClientSite* myClientSite = nullptr;
+    IOleInPlaceSite* myInPlaceSite = nullptr;
+
+    long myReadyState = ShockwaveFlashObjects::FLASH_READYSTATE_UNINITIALIZED;
+    std::vector<MovieScript::Action> myActions;
+    // Each load counts up; posted steps of an earlier load are dropped.
+    WPARAM myGeneration = 0;
+    size_t myLoadStep = 0;
+    std::set<DWORD> myTimedDelays;
+    std::deque<std::wstring> myResponses;
+    // One slot per FlashCall being fired, innermost last.
+    std::vector<std::optional<std::wstring>> myReturnSlots;
+};
+
+} // namespace standin
