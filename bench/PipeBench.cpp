@@ -41,7 +41,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot start %s\n", argv[1]);
         return 1;
     }
-    WaitNamedPipeA(pipe.c_str(), 10000);
+    // The wait fails at once while the server has not made the pipe yet.
+    const DWORD start = GetTickCount();
+    while (!WaitNamedPipeA(pipe.c_str(), 100) && GetTickCount() - start < 10000)
+        Sleep(10);
 
     par::PipeClient client(pipe);
     client.start();

@@ -23,7 +23,7 @@ struct PipeServer::Exchange {
     ScopedHandle done;
 };
 
-class PipeServer::AsyncRequestImpl : public PipeServer::AsyncRequest {
+class PipeServer::AsyncRequestImpl final : public PipeServer::AsyncRequest {
 public:
     explicit AsyncRequestImpl(std::shared_ptr<Exchange> exchange) : myExchange(std::move(exchange)) {}
 

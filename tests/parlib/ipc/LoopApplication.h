@@ -2,19 +2,20 @@
 
 #include "app/Application.h"
 
-#include <functional>
+#include "LoopUntil.h"
 
 namespace test {
 
-// An application object for tests that need the real message loop (work
-// handed over from other threads reaches the UI thread through it).
+// A bare application object for the pipe tests and the pipe peer: the pipe
+// server hands its requests to the loop of this thread.
 class LoopApplication : public par::Application {
 public:
     LoopApplication() : par::Application(GetModuleHandleA(nullptr), nullptr, L"", SW_SHOWNORMAL) {}
 
-    // Runs the loop until the condition holds or the time (INFINITE: none)
-    // is up; returns the condition's last answer.
-    bool runUntil(const std::function<bool()>& condition, unsigned timeoutMs);
+    bool runUntil(const std::function<bool()>& condition, unsigned timeoutMs)
+    {
+        return runLoopUntil(*this, condition, timeoutMs);
+    }
 
 protected:
     bool onInit() override { return true; }

@@ -3,6 +3,7 @@
 #include "LoopApplication.h"
 #include "PipeTestSupport.h"
 #include "util/Log.h"
+#include "winui/Window.h"
 
 #include <gtest/gtest.h>
 
@@ -177,11 +178,16 @@ TEST_F(PipeServerTest, ClientThatLeavesBeforeItsAnswerDoesNotStopTheServer)
     PipeServer server(myName);
     server.setHandler(&handler);
     server.start();
-    {
+    HANDLE handed = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread leaving([&] {
         RawPipeClient client(myName);
         client.write(std::string("defer:going") + '\0');
-    }
+        WaitForSingleObject(handed, 5000);
+    });
     ASSERT_TRUE(myApp.runUntil([&] { return handler.pending.size() == 1; }, 5000));
+    SetEvent(handed);
+    leaving.join();
+    CloseHandle(handed);
     // The client is gone: the answer goes into a broken pipe.
     handler.pending[0]->complete("too late");
 
@@ -203,6 +209,7 @@ TEST_F(PipeServerTest, StopWhileWaitingForAClientEndsWithinTheHandshake)
     const DWORD start = GetTickCount();
     server->requestStopAndWait();
     EXPECT_LT(GetTickCount() - start, 1000u);
+    WaitForSingleObject(thread, 1000);
     DWORD code = 0;
     GetExitCodeThread(thread, &code);
     EXPECT_EQ(1u, code);

@@ -17,7 +17,10 @@ std::string uniquePipeName()
 
 std::string waitForPipe(const std::string& name)
 {
-    WaitNamedPipeA(name.c_str(), 5000);
+    // A pipe that does not exist yet fails the wait at once.
+    const DWORD start = GetTickCount();
+    while (!WaitNamedPipeA(name.c_str(), 100) && GetTickCount() - start < 5000)
+        Sleep(10);
     return name;
 }
 

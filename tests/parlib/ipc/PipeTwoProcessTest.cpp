@@ -96,7 +96,7 @@ TEST(PipeBetweenProcesses, ClientProcessIsServedByThisProcess)
     Peer peer("client " + name + " activate suspend");
     ASSERT_TRUE(peer.started());
     ASSERT_TRUE(app.runUntil([&] { return peer.hasEnded(); }, 20000));
-    EXPECT_EQ("answer:true\r\nanswer:ok\r\n", peer.output());
+    EXPECT_EQ(0u, peer.output().find("answer:true\r\nanswer:ok\r\n"));
     EXPECT_EQ((std::vector<std::string>{"activate", "suspend"}), handler.requests);
 }
 

@@ -1,4 +1,4 @@
-#include "LoopApplication.h"
+#include "LoopUntil.h"
 
 namespace test {
 
@@ -17,13 +17,14 @@ void CALLBACK checkCondition(HWND, UINT, UINT_PTR, DWORD)
 
 } // namespace
 
-bool LoopApplication::runUntil(const std::function<bool()>& condition, unsigned timeoutMs)
+bool runLoopUntil(par::Application& application, const std::function<bool()>& condition,
+                  unsigned timeoutMs)
 {
     theCondition = &condition;
     theStart = GetTickCount();
     theTimeout = timeoutMs;
     const UINT_PTR timer = SetTimer(nullptr, 0, 5, checkCondition);
-    run();
+    application.run();
     KillTimer(nullptr, timer);
     theCondition = nullptr;
     return condition();
