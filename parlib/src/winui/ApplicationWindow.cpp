@@ -1,0 +1,86 @@
+#include "winui/ApplicationWindow.h"
+
+#include "app/UiApplication.h"
+#include "util/RegistryUtil.h"
+
+namespace par {
+
+namespace {
+
+const wchar_t* const WINDOW_RECT = L"windowRect";
+const wchar_t* const SHOW_CMD = L"showCmd";
+
+} // namespace
+
+ApplicationWindow::ApplicationWindow(DWORD style, DWORD exStyle, const std::string& className)
+    : CustomWindow(style, exStyle, className)
+{
+}
+
+ApplicationWindow::~ApplicationWindow() = default;
+
+void ApplicationWindow::setVisible(bool show, bool activate)
+{
+    if (show && !myPlacementRestored) {
+        myPlacementRestored = true;
+        restorePlacement(activate);
+    }
+    Window::setVisible(show, activate);
+}
+
+LRESULT ApplicationWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = CustomWindow::handleMessage(message, wParam, lParam);
+    if (message == WM_NCPAINT || message == WM_NCACTIVATE)
+        return 1;
+    return result;
+}
+
+void ApplicationWindow::onCreated()
+{
+}
+
+void ApplicationWindow::restorePlacement(bool activate)
+{
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    GetWindowPlacement(getHandle(), &placement);
+
+    UiApplication* application = UiApplication::instance();
+    bool haveShowCommand = false;
+    DWORD showCommand = 0;
+    HKEY key = nullptr;
+    if (application
+        && openRegKeyForRead(&key, application->getRegistryRoot(),
+                             application->getRegistryKeyPath()) == ERROR_SUCCESS) {
+        readRegRect(key, WINDOW_RECT, &placement.rcNormalPosition);
+        haveShowCommand = readRegDword(key, SHOW_CMD, &showCommand) == ERROR_SUCCESS;
+        RegCloseKey(key);
+    }
+    if (!haveShowCommand)
+        showCommand = application ? application->getShowCommand() : SW_SHOWNORMAL;
+    if (!activate)
+        showCommand = SW_SHOWNOACTIVATE;
+    else if (showCommand == SW_SHOWMINIMIZED)
+        showCommand = SW_SHOW;
+    placement.showCmd = showCommand;
+    SetWindowPlacement(getHandle(), &placement);
+}
+
+void ApplicationWindow::savePlacement()
+{
+    UiApplication* application = UiApplication::instance();
+    HKEY key = nullptr;
+    if (!application
+        || openRegKeyForWrite(&key, application->getRegistryRoot(),
+                              application->getRegistryKeyPath()) != ERROR_SUCCESS)
+        return;
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    GetWindowPlacement(getHandle(), &placement);
+    writeRegRect(key, WINDOW_RECT, &placement.rcNormalPosition);
+    writeRegDword(key, SHOW_CMD, placement.showCmd);
+    RegCloseKey(key);
+}
+
+} // namespace par
