@@ -1,0 +1,69 @@
+#include "winui/Dialog.h"
+
+#include "app/Application.h"
+#include "util/SystemUtil.h"
+
+#include <map>
+
+namespace par {
+
+namespace {
+
+// Never destroyed: windows owned by static objects may still go after main.
+std::map<HWND, Dialog*>& dialogMap()
+{
+    static auto* dialogs = new std::map<HWND, Dialog*>;
+    return *dialogs;
+}
+
+Dialog* dialogOf(HWND handle)
+{
+    auto entry = dialogMap().find(handle);
+    return entry == dialogMap().end() ? nullptr : entry->second;
+}
+
+} // namespace
+
+Dialog::Dialog(const char* dialogTemplate) : Window(create(dialogTemplate))
+{
+    dialogMap()[getHandle()] = this;
+}
+
+Dialog::~Dialog()
+{
+    auto entry = dialogMap().find(getHandle());
+    if (entry != dialogMap().end() && entry->second == this)
+        dialogMap().erase(entry);
+    if (IsWindow(getHandle()))
+        DestroyWindow(getHandle());
+}
+
+bool Dialog::handleDialogMessage(UINT, WPARAM, LPARAM)
+{
+    return false;
+}
+
+HWND Dialog::create(const char* dialogTemplate)
+{
+    HWND handle = CreateDialogParamA(Application::getInstanceHandle(), dialogTemplate, nullptr,
+                                     dialogProc, 0);
+    if (!handle) {
+        throw Window::Exception(std::wstring(L"Dialog HWND creation failed.\n") + L"template: \""
+                                + L"\"\n" + L"Reason: " + lastErrorText());
+    }
+    return handle;
+}
+
+INT_PTR CALLBACK Dialog::dialogProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NOTIFYFORMAT)
+        return NFR_ANSI;
+    Dialog* dialog = dialogOf(handle);
+    if (message == WM_ERASEBKGND)
+        return dialog && dialog->myNoErase ? 1 : 0;
+    if (dialog)
+        return dialog->handleDialogMessage(message, wParam, lParam) ? TRUE : FALSE;
+    return 0;
+}
+
+} // namespace par

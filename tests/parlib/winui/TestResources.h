@@ -1,0 +1,5 @@
+#pragma once
+
+#define IDD_TEST_DIALOG 101
+#define IDD_MISSING_DIALOG 199
+#define IDC_TEST_BUTTON 1001
