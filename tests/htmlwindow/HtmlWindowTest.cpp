@@ -2,11 +2,11 @@
 
 #include "MessagePump.h"
 #include "TempDir.h"
+#include "WindowListeners.h"
 
 #include <mshtmdid.h>
 #include <ocidl.h>
 
-#include <algorithm>
 #include <memory>
 #include <thread>
 
@@ -16,17 +16,6 @@ using test::NavigationListener;
 namespace {
 
 class HtmlWindowTest : public test::HtmlWindowFixture {
-};
-
-class MessageRecorder : public par::Window::WindowEventDispatcher {
-public:
-    std::vector<UINT> messages;
-
-    LRESULT dispatch(par::Window*, UINT message, WPARAM, LPARAM) override
-    {
-        messages.push_back(message);
-        return 0;
-    }
 };
 
 HWND browserWindow(HtmlWindow& window)
@@ -169,17 +158,15 @@ TEST_F(HtmlWindowTest, BrowserFollowsTheWindowsClientSize)
 TEST_F(HtmlWindowTest, TabGoesToTheBrowserAlone)
 {
     HtmlWindow window(L"", false);
-    MessageRecorder recorder;
+    test::RecordingDispatcher recorder;
     window.addWindowEventDispatcher(&recorder, false);
 
     EXPECT_EQ(0, window.sendMessage(WM_KEYDOWN, VK_TAB, 0));
-    EXPECT_TRUE(recorder.messages.empty());
+    EXPECT_FALSE(recorder.saw(WM_KEYDOWN));
     window.sendMessage(WM_KEYDOWN, 'A', 0);
     window.setBounds(0, 0, 120, 80);
-    EXPECT_NE(recorder.messages.end(), std::find(recorder.messages.begin(), recorder.messages.end(),
-                                                 static_cast<UINT>(WM_KEYDOWN)));
-    EXPECT_NE(recorder.messages.end(), std::find(recorder.messages.begin(), recorder.messages.end(),
-                                                 static_cast<UINT>(WM_SIZE)));
+    EXPECT_TRUE(recorder.saw(WM_KEYDOWN));
+    EXPECT_TRUE(recorder.saw(WM_SIZE));
     window.removeWindowEventDispatcher(&recorder);
 }
 

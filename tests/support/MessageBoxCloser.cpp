@@ -43,7 +43,10 @@ LRESULT CALLBACK MessageBoxCloser::hook(int code, WPARAM wParam, LPARAM lParam)
         HWND window = reinterpret_cast<HWND>(wParam);
         wchar_t className[16] = L"";
         GetClassNameW(window, className, 16);
-        if (lstrcmpW(className, L"#32770") == 0) {
+        // A box may be activated more than once while other programs take
+        // the foreground; it is recorded once.
+        if (lstrcmpW(className, L"#32770") == 0 && !GetPropW(window, L"test.MessageBoxCloser")) {
+            SetPropW(window, L"test.MessageBoxCloser", reinterpret_cast<HANDLE>(1));
             Box box;
             box.caption = windowText(window);
             EnumChildWindows(window, findText, reinterpret_cast<LPARAM>(&box.text));
