@@ -4,6 +4,7 @@
 #include "htmlwindow/UrlUtil.h"
 
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
