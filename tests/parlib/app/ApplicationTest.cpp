@@ -5,13 +5,13 @@
 #include "QuitGuard.h"
 #include "TestApplication.h"
 #include "TestRunnable.h"
+#include "WindowListeners.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <sstream>
 #include <thread>
-#include <vector>
 
 using par::Application;
 using par::UiApplication;
@@ -21,21 +21,6 @@ using test::TestRunnable;
 namespace {
 
 const DWORD LOOP_LIMIT_MS = 10000;
-
-// Records the messages that reach a window's dispatchers.
-class MessageSpy : public par::Window::WindowEventDispatcher {
-public:
-    LRESULT dispatch(par::Window*, UINT message, WPARAM, LPARAM) override
-    {
-        messages.push_back(message);
-        return 0;
-    }
-    bool saw(UINT message) const
-    {
-        return std::find(messages.begin(), messages.end(), message) != messages.end();
-    }
-    std::vector<UINT> messages;
-};
 
 class QuitRunnable : public par::Runnable {
 public:
@@ -90,7 +75,7 @@ TEST(Application, InstanceIsClearedWhenTheApplicationGoes)
 TEST(Application, RunnablesFromAWorkerRunOnceOnTheUiThreadOnBothRoads)
 {
     test::TestApplication application;
-    MessageSpy spy;
+    test::RecordingDispatcher spy;
     RunnableRecord toThread, toWindow;
     std::thread worker;
     application.mainWindowFactory = [&] {

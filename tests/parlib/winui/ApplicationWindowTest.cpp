@@ -6,6 +6,7 @@
 #include "MessagePump.h"
 #include "TempRegistryKey.h"
 #include "TestApplication.h"
+#include "WindowListeners.h"
 
 #include <gtest/gtest.h>
 
@@ -72,18 +73,6 @@ protected:
 class MinimizedStartTest : public ApplicationWindowTest {
 protected:
     MinimizedStartTest() : ApplicationWindowTest(SW_SHOWMINNOACTIVE) {}
-};
-
-class CloseSpy : public Window::WindowEventDispatcher {
-public:
-    LRESULT dispatch(Window*, UINT message, WPARAM, LPARAM) override
-    {
-        if (message != WM_CLOSE)
-            return 0;
-        ++closes;
-        return 1;
-    }
-    int closes = 0;
 };
 
 } // namespace
@@ -193,7 +182,8 @@ TEST_F(ApplicationWindowTest, FullscreenFocusGoesToTheFirstWindowOfItsContent)
 
 TEST_F(ApplicationWindowTest, ClosingTheFullscreenWindowAsksTheMainWindowToClose)
 {
-    CloseSpy spy;
+    // Keeps the main window from closing.
+    test::RecordingDispatcher spy([](UINT message) { return message == WM_CLOSE ? 1 : 0; });
     myApplication.mainWindowFactory = [&] {
         ApplicationWindow* window = newApplicationWindow();
         window->addWindowEventDispatcher(&spy, false);
@@ -202,8 +192,8 @@ TEST_F(ApplicationWindowTest, ClosingTheFullscreenWindowAsksTheMainWindowToClose
     ASSERT_TRUE(myApplication.init());
     FullscreenWindow* fullscreen = new FullscreenWindow(myApplication.getMainWindow());
     fullscreen->sendMessage(WM_CLOSE, 0, 0);
-    EXPECT_TRUE(test::pumpUntil([&] { return spy.closes > 0; }, 2000));
-    EXPECT_EQ(1, spy.closes);
+    EXPECT_TRUE(test::pumpUntil([&] { return spy.saw(WM_CLOSE); }, 2000));
+    EXPECT_EQ(1, spy.count(WM_CLOSE));
     // The spy goes before the application would delete the window.
     myApplication.exit();
 }

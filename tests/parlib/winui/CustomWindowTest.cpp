@@ -4,6 +4,7 @@
 #include "winui/SystemControl.h"
 
 #include "TestApplication.h"
+#include "WindowListeners.h"
 
 #include <gtest/gtest.h>
 
@@ -57,16 +58,6 @@ public:
     }
     int paints = 0;
     bool paintedWithDc = false;
-};
-
-class ClickCounter : public par::Window::ControlEventHandler {
-public:
-    bool onControlEvent(par::Window*, int, int code) override
-    {
-        clicks += code == BN_CLICKED;
-        return true;
-    }
-    int clicks = 0;
 };
 
 class NullListener : public par::ComListener {
@@ -141,7 +132,7 @@ TEST_F(CustomWindowTest, PaintHookRunsInsidePainting)
 
 TEST_F(CustomWindowTest, SystemControlBecomesAChildWhoseClicksReachItsHandlers)
 {
-    ClickCounter counter;
+    test::RecordingHandler counter(true);
     Container holder(RED, WS_POPUP | WS_VISIBLE, 0);
     holder.setBounds(0, 0, 200, 100);
     auto* button = new par::SystemControl("BUTTON", BS_PUSHBUTTON, 0);
@@ -152,7 +143,8 @@ TEST_F(CustomWindowTest, SystemControlBecomesAChildWhoseClicksReachItsHandlers)
     button->setBounds(0, 0, 80, 20);
 
     button->sendMessage(BM_CLICK, 0, 0);
-    EXPECT_EQ(1, counter.clicks);
+    EXPECT_EQ(1, counter.calls);
+    EXPECT_EQ(BN_CLICKED, counter.lastCode);
 }
 
 TEST_F(CustomWindowTest, ComListenerAnswersOnlyItsOwnInterfacesAndCountsNothing)

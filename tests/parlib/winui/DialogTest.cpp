@@ -5,6 +5,7 @@
 
 #include "TestApplication.h"
 #include "TestResources.h"
+#include "WindowListeners.h"
 
 #include <gtest/gtest.h>
 
@@ -29,20 +30,6 @@ public:
         return false;
     }
     std::list<int> commands;
-};
-
-class Handler : public Window::ControlEventHandler {
-public:
-    explicit Handler(bool answer) : myAnswer(answer) {}
-    bool onControlEvent(Window*, int controlId, int) override
-    {
-        lastId = controlId;
-        return myAnswer;
-    }
-    int lastId = 0;
-
-private:
-    bool myAnswer;
 };
 
 class DialogTest : public ::testing::Test {
@@ -92,7 +79,7 @@ TEST_F(DialogTest, EraseIsLeftToTheDialogManagerUnlessNoEraseIsSet)
 
 TEST_F(DialogTest, ControlCommandsReachTheControlsHandlersBeforeTheDialog)
 {
-    Handler taking(true), declining(false);
+    test::RecordingHandler taking(true), declining(false);
     RecordingDialog dialog;
     HWND buttonHandle = GetDlgItem(dialog.getHandle(), IDC_TEST_BUTTON);
     auto* button = new Window(buttonHandle);

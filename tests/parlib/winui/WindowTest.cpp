@@ -1,4 +1,3 @@
-#include "winui/CustomWindow.h"
 #include "winui/Layout.h"
 #include "winui/Window.h"
 #include "util/StringUtil.h"
@@ -7,11 +6,11 @@
 #include "MessagePump.h"
 #include "TestApplication.h"
 #include "TestRunnable.h"
+#include "WindowListeners.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -50,61 +49,6 @@ bool reachedClassProcedure(UINT message)
 {
     return std::count(classProcedureMessages.begin(), classProcedureMessages.end(), message) > 0;
 }
-
-// Records what it is asked and answers what it is told to.
-class Dispatcher : public Window::WindowEventDispatcher {
-public:
-    explicit Dispatcher(std::function<LRESULT(UINT)> answer = [](UINT) { return 0; })
-        : myAnswer(std::move(answer))
-    {
-    }
-    LRESULT dispatch(Window*, UINT message, WPARAM wParam, LPARAM lParam) override
-    {
-        messages.push_back(message);
-        lastWParam = wParam;
-        lastLParam = lParam;
-        if (message == WM_WINDOWPOSCHANGING)
-            changing.push_back(*reinterpret_cast<WINDOWPOS*>(lParam));
-        if (message == WM_WINDOWPOSCHANGED)
-            changed.push_back(*reinterpret_cast<WINDOWPOS*>(lParam));
-        return myAnswer(message);
-    }
-    bool saw(UINT message) const
-    {
-        return std::find(messages.begin(), messages.end(), message) != messages.end();
-    }
-
-    std::vector<UINT> messages;
-    // What position changes were asked for, and what they came to.
-    std::vector<WINDOWPOS> changing;
-    std::vector<WINDOWPOS> changed;
-    WPARAM lastWParam = 0;
-    LPARAM lastLParam = 0;
-
-private:
-    std::function<LRESULT(UINT)> myAnswer;
-};
-
-class Handler : public Window::ControlEventHandler {
-public:
-    explicit Handler(bool answer) : myAnswer(answer) {}
-    bool onControlEvent(Window* source, int controlId, int notificationCode) override
-    {
-        ++calls;
-        lastSource = source;
-        lastId = controlId;
-        lastCode = notificationCode;
-        return myAnswer;
-    }
-
-    int calls = 0;
-    Window* lastSource = nullptr;
-    int lastId = -1;
-    int lastCode = -1;
-
-private:
-    bool myAnswer;
-};
 
 class CountingLayout : public par::Layout {
 public:
@@ -161,7 +105,7 @@ protected:
 
 TEST_F(WindowTest, NotifyFormatIsAnsweredAnsiBeforeAnyDispatcher)
 {
-    Dispatcher dispatcher([](UINT) { return 99; });
+    test::RecordingDispatcher dispatcher([](UINT) { return 99; });
     std::unique_ptr<Window> window(topLevel());
     window->addWindowEventDispatcher(&dispatcher, false);
     EXPECT_EQ(NFR_ANSI, window->sendMessage(WM_NOTIFYFORMAT, 0, NF_QUERY));
@@ -170,9 +114,9 @@ TEST_F(WindowTest, NotifyFormatIsAnsweredAnsiBeforeAnyDispatcher)
 
 TEST_F(WindowTest, DispatchersAreAskedInOrderUntilOneAnswers)
 {
-    Dispatcher first;
-    Dispatcher answering([](UINT message) { return message == PROBE ? 7 : 0; });
-    Dispatcher last;
+    test::RecordingDispatcher first;
+    test::RecordingDispatcher answering([](UINT message) { return message == PROBE ? 7 : 0; });
+    test::RecordingDispatcher last;
     std::unique_ptr<Window> window(topLevel(RECORDING_CLASS));
     window->addWindowEventDispatcher(&first, false);
     window->addWindowEventDispatcher(&answering, false);
@@ -202,7 +146,7 @@ TEST_F(WindowTest, UnansweredSizeRunsTheLayoutAndTheSavedProcedure)
 
 TEST_F(WindowTest, DispatcherAnsweringSizePreventsLayoutAndSavedProcedure)
 {
-    Dispatcher dispatcher([](UINT message) { return message == WM_SIZE ? 1 : 0; });
+    test::RecordingDispatcher dispatcher([](UINT message) { return message == WM_SIZE ? 1 : 0; });
     std::unique_ptr<Window> window(topLevel(RECORDING_CLASS));
     auto* layout = new CountingLayout;
     window->setLayout(layout);
@@ -215,8 +159,8 @@ TEST_F(WindowTest, DispatcherAnsweringSizePreventsLayoutAndSavedProcedure)
 
 TEST_F(WindowTest, ControlCommandReachesEveryHandlerOfTheControlAndStopsThere)
 {
-    Handler answering(true), silent(false);
-    Dispatcher parentDispatcher;
+    test::RecordingHandler answering(true), silent(false);
+    test::RecordingDispatcher parentDispatcher;
     std::unique_ptr<Window> parent(topLevel());
     auto* button = new Window(parent.get(), "BUTTON", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0);
     button->setBounds(0, 0, 80, 20);
@@ -239,8 +183,8 @@ TEST_F(WindowTest, ControlCommandReachesEveryHandlerOfTheControlAndStopsThere)
 
 TEST_F(WindowTest, UnhandledControlCommandGoesOnToTheParent)
 {
-    Handler silent(false);
-    Dispatcher parentDispatcher;
+    test::RecordingHandler silent(false);
+    test::RecordingDispatcher parentDispatcher;
     std::unique_ptr<Window> parent(topLevel());
     auto* button = new Window(parent.get(), "BUTTON", WS_CHILD, 0);
     button->addControlEventHandler(&silent, false);
@@ -253,8 +197,8 @@ TEST_F(WindowTest, UnhandledControlCommandGoesOnToTheParent)
 
 TEST_F(WindowTest, CommandFromAControlOfAnotherParentGoesOnUnchanged)
 {
-    Handler answering(true);
-    Dispatcher strangerDispatcher;
+    test::RecordingHandler answering(true);
+    test::RecordingDispatcher strangerDispatcher;
     std::unique_ptr<Window> parent(topLevel());
     std::unique_ptr<Window> stranger(topLevel());
     auto* button = new Window(parent.get(), "BUTTON", WS_CHILD, 0);
@@ -270,7 +214,7 @@ TEST_F(WindowTest, CommandFromAControlOfAnotherParentGoesOnUnchanged)
 
 TEST_F(WindowTest, NotificationGoesToTheSendersOnNotify)
 {
-    Dispatcher parentDispatcher;
+    test::RecordingDispatcher parentDispatcher;
     std::unique_ptr<Window> parent(topLevel());
     auto* taking = new NotifyingWindow(parent.get(), true);
     auto* declining = new NotifyingWindow(parent.get(), false);
@@ -309,7 +253,7 @@ TEST_F(WindowTest, ChildListRefusesMisuse)
 
 TEST_F(WindowTest, AddChildAdoptsAPopupAndRemoveChildLetsItGo)
 {
-    Dispatcher popupDispatcher;
+    test::RecordingDispatcher popupDispatcher;
     std::unique_ptr<Window> parent(topLevel());
     std::unique_ptr<Window> popup(new Window(WS_POPUP | WS_CAPTION, "ParDefaultWindowClass", 0));
     popup->addWindowEventDispatcher(&popupDispatcher, false);
@@ -378,7 +322,7 @@ TEST_F(WindowTest, WindowMapRefusesMisuse)
 
 TEST_F(WindowTest, AttachedHandleOutlivesItsObjectWithItsOwnProcedure)
 {
-    Dispatcher dispatcher;
+    test::RecordingDispatcher dispatcher;
     HWND handle = CreateWindowExA(0, RECORDING_CLASS, "", WS_OVERLAPPED, 0, 0, 50, 50, nullptr,
                                   nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(nullptr, handle);
@@ -412,7 +356,7 @@ TEST_F(WindowTest, CreationFailureNamesTheClassAndTheReason)
 
 TEST_F(WindowTest, RunnableFromAWorkerRunsOnceInTheWindowProcedure)
 {
-    Dispatcher dispatcher;
+    test::RecordingDispatcher dispatcher;
     std::unique_ptr<Window> window(topLevel());
     window->addWindowEventDispatcher(&dispatcher, false);
     RunnableRecord record;
@@ -456,7 +400,7 @@ TEST_F(WindowTest, RunnablePendingWhenItsWindowGoesIsDeletedNotRun)
 // activation lets the system put the window on top first.
 TEST_F(WindowTest, ShowingAndHidingPassTheirPositionFlags)
 {
-    Dispatcher dispatcher;
+    test::RecordingDispatcher dispatcher;
     std::unique_ptr<Window> first(topLevel());
     std::unique_ptr<Window> second(topLevel());
     first->addWindowEventDispatcher(&dispatcher, false);

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <windows.h>
+
+namespace par {
+
+// Security attributes for the program's named pipe: only the current user
+// and the system account may open it, so that no other user or session can
+// hold the only instance or send requests. The handle is inheritable.
+class PipeSecurity {
+public:
+    PipeSecurity();
+    ~PipeSecurity();
+    PipeSecurity(const PipeSecurity&) = delete;
+    PipeSecurity& operator=(const PipeSecurity&) = delete;
+
+    // Null when the descriptor could not be built; a pipe made with null
+    // attributes gets the default descriptor of the process's token.
+    SECURITY_ATTRIBUTES* get() { return myDescriptor ? &myAttributes : nullptr; }
+
+private:
+    PSECURITY_DESCRIPTOR myDescriptor = nullptr;
+    SECURITY_ATTRIBUTES myAttributes;
+};
+
+} // namespace par

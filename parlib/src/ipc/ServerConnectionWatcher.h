@@ -1,0 +1,69 @@
+#pragma once
+
+#include "thread/ListenerList.h"
+#include "thread/Runnable.h"
+#include "thread/Thread.h"
+#include "util/ScopedHandle.h"
+
+#include <string>
+
+namespace par {
+
+// Watches whether one server address can be reached: its thread probes the
+// address once a minute, or at once when asked, and every change of the
+// result reaches the listeners on the UI thread.
+class ServerConnectionWatcher : public Thread {
+public:
+    static constexpr int STATE_PENDING = 0;
+    static constexpr int STATE_CONNECTED = 1;
+    static constexpr int STATE_DISCONNECTED = 2;
+    static constexpr unsigned PERIOD_MS = 60000;
+
+    // Told on the UI thread; never deleted by the watcher.
+    class Listener {
+    public:
+        virtual ~Listener() = default;
+        virtual void handleStateChange(ServerConnectionWatcher* watcher, int state) = 0;
+    };
+
+    // Carries one state change to the UI thread. It names its watcher by
+    // serial number, so that a watcher deleted meanwhile is never reached.
+    class StateChangeParcel : public Runnable {
+    public:
+        StateChangeParcel(unsigned watcherSerial, int state) : myWatcherSerial(watcherSerial), myState(state) {}
+        void run() override;
+
+    private:
+        unsigned myWatcherSerial;
+        int myState;
+    };
+
+    explicit ServerConnectionWatcher(const std::string& url);
+    ~ServerConnectionWatcher() override;
+
+    const std::string& getUrl() const { return myUrl; }
+    void setActive(bool active);
+    // Asks for a probe at once.
+    void update();
+    int getState() const { return myState; }
+    static std::string stateToString(int state);
+
+    void addListener(Listener* listener);
+    void removeListener(Listener* listener);
+    void notifyListeners(int state);
+    bool checkConnection();
+
+protected:
+    unsigned run() override;
+
+private:
+    const std::string myUrl;
+    const unsigned myPeriod = PERIOD_MS;
+    volatile int myState = STATE_PENDING;
+    ScopedHandle myActiveEvent;
+    ScopedHandle myUpdateEvent;
+    ListenerList<Listener> myListeners;
+    unsigned mySerial;
+};
+
+} // namespace par

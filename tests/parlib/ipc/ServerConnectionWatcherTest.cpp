@@ -1,0 +1,246 @@
+#include <winsock2.h>
+
+#include "ipc/ServerConnectionWatcher.h"
+
+#include "MessagePump.h"
+#include "TestApplication.h"
+#include "winui/CustomWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
+
+using par::ServerConnectionWatcher;
+
+namespace {
+
+// A TCP listener on 127.0.0.1 that counts the connections it accepts.
+class CountingListener {
+public:
+    CountingListener()
+    {
+        mySocket = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(mySocket, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        listen(mySocket, 16);
+        int length = sizeof address;
+        getsockname(mySocket, reinterpret_cast<sockaddr*>(&address), &length);
+        myPort = ntohs(address.sin_port);
+        myThread = std::thread([this] {
+            for (;;) {
+                SOCKET client = accept(mySocket, nullptr, nullptr);
+                if (client == INVALID_SOCKET)
+                    return;
+                ++myAccepted;
+                closesocket(client);
+            }
+        });
+    }
+    ~CountingListener()
+    {
+        closesocket(mySocket);
+        myThread.join();
+    }
+
+    std::string url() const { return "http://127.0.0.1:" + std::to_string(myPort) + "/"; }
+    int accepted() const { return myAccepted; }
+
+private:
+    SOCKET mySocket;
+    int myPort = 0;
+    std::atomic<int> myAccepted{0};
+    std::thread myThread;
+};
+
+// An address on 127.0.0.1 where nothing listens.
+std::string closedPortUrl()
+{
+    SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    int length = sizeof address;
+    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    closesocket(probe);
+    return "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
+}
+
+class StateRecorder : public ServerConnectionWatcher::Listener {
+public:
+    void handleStateChange(ServerConnectionWatcher* watcher, int state) override
+    {
+        watchers.push_back(watcher);
+        states.push_back(state);
+        threads.push_back(GetCurrentThreadId());
+    }
+    std::vector<ServerConnectionWatcher*> watchers;
+    std::vector<int> states;
+    std::vector<DWORD> threads;
+};
+
+class ServerConnectionWatcherTest : public ::testing::Test {
+protected:
+    ServerConnectionWatcherTest()
+    {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+        myApp.mainWindowFactory = [] {
+            return new par::CustomWindow(WS_OVERLAPPEDWINDOW, 0, "ParDefaultWindowClass");
+        };
+        // The main window exists from here on: state changes are posted to it
+        // and run by its window procedure as the messages are dispatched.
+        myApp.init();
+    }
+    ~ServerConnectionWatcherTest() override
+    {
+        myApp.exit();
+        WSACleanup();
+    }
+
+    void runFor(unsigned ms) { test::pumpMessages(ms); }
+    bool runUntil(const std::function<bool()>& condition) { return test::pumpUntil(condition, 10000); }
+
+    test::TestApplication myApp{SW_HIDE};
+    StateRecorder myRecorder;
+};
+
+} // namespace
+
+TEST_F(ServerConnectionWatcherTest, ReachableAddressIsReportedConnectedOnTheUiThread)
+{
+    CountingListener server;
+    ServerConnectionWatcher watcher(server.url());
+    watcher.addListener(&myRecorder);
+    EXPECT_EQ(ServerConnectionWatcher::STATE_PENDING, watcher.getState());
+    watcher.setActive(true);
+    ASSERT_TRUE(runUntil([&] { return !myRecorder.states.empty(); }));
+    EXPECT_EQ((std::vector<int>{ServerConnectionWatcher::STATE_CONNECTED}), myRecorder.states);
+    EXPECT_EQ(&watcher, myRecorder.watchers[0]);
+    EXPECT_EQ(GetCurrentThreadId(), myRecorder.threads[0]);
+    EXPECT_EQ(ServerConnectionWatcher::STATE_CONNECTED, watcher.getState());
+}
+
+TEST_F(ServerConnectionWatcherTest, UnreachableAddressIsReportedOnceWhileItStaysUnreachable)
+{
+    ServerConnectionWatcher watcher(closedPortUrl());
+    watcher.addListener(&myRecorder);
+    watcher.setActive(true);
+    ASSERT_TRUE(runUntil([&] { return !myRecorder.states.empty(); }));
+    for (int i = 0; i < 3; ++i) {
+        watcher.update();
+        runFor(100);
+    }
+    EXPECT_EQ((std::vector<int>{ServerConnectionWatcher::STATE_DISCONNECTED}), myRecorder.states);
+}
+
+TEST_F(ServerConnectionWatcherTest, UpdateProbesAtOnceAndAChangeIsReported)
+{
+    auto server = std::make_unique<CountingListener>();
+    ServerConnectionWatcher watcher(server->url());
+    watcher.addListener(&myRecorder);
+    watcher.setActive(true);
+    ASSERT_TRUE(runUntil([&] { return myRecorder.states.size() == 1; }));
+    EXPECT_EQ(1, server->accepted());
+
+    watcher.update();
+    ASSERT_TRUE(runUntil([&] { return server->accepted() == 2; })) << "no wait for the period";
+
+    server.reset();
+    watcher.update();
+    ASSERT_TRUE(runUntil([&] { return myRecorder.states.size() == 2; }));
+    EXPECT_EQ(ServerConnectionWatcher::STATE_DISCONNECTED, myRecorder.states[1]);
+}
+
+TEST_F(ServerConnectionWatcherTest, UpdateBeforeActivationAddsOneProbeAfterTheFirst)
+{
+    CountingListener server;
+    ServerConnectionWatcher watcher(server.url());
+    watcher.update();
+    watcher.setActive(true);
+    ASSERT_TRUE(runUntil([&] { return server.accepted() == 2; }));
+    runFor(300);
+    EXPECT_EQ(2, server.accepted());
+}
+
+TEST_F(ServerConnectionWatcherTest, ActivatingTwiceStartsOneThread)
+{
+    CountingListener server;
+    ServerConnectionWatcher watcher(server.url());
+    watcher.setActive(true);
+    watcher.setActive(true);
+    ASSERT_TRUE(runUntil([&] { return server.accepted() >= 1; }));
+    runFor(300);
+    EXPECT_EQ(1, server.accepted());
+}
+
+TEST_F(ServerConnectionWatcherTest, ReactivationProbesAgainAndKeepsTheState)
+{
+    CountingListener server;
+    ServerConnectionWatcher watcher(server.url());
+    watcher.addListener(&myRecorder);
+    watcher.setActive(true);
+    ASSERT_TRUE(runUntil([&] { return myRecorder.states.size() == 1; }));
+    watcher.setActive(false);
+    watcher.setActive(true);
+    ASSERT_TRUE(runUntil([&] { return server.accepted() == 2; }));
+    runFor(200);
+    EXPECT_EQ(1u, myRecorder.states.size()) << "an unchanged result is not reported";
+    EXPECT_EQ(ServerConnectionWatcher::STATE_CONNECTED, watcher.getState());
+}
+
+TEST_F(ServerConnectionWatcherTest, StateChangeOfADeletedWatcherNeverReachesIt)
+{
+    auto watcher = std::make_unique<ServerConnectionWatcher>(closedPortUrl());
+    watcher->addListener(&myRecorder);
+    // The probe ends and its report waits in the queue while the watcher goes.
+    watcher->setActive(true);
+    const DWORD start = GetTickCount();
+    while (watcher->getState() == ServerConnectionWatcher::STATE_PENDING && GetTickCount() - start < 5000)
+        Sleep(5);
+    ASSERT_EQ(ServerConnectionWatcher::STATE_DISCONNECTED, watcher->getState());
+    watcher.reset();
+    runFor(300);
+    EXPECT_TRUE(myRecorder.states.empty());
+}
+
+TEST_F(ServerConnectionWatcherTest, DestroyingAnActiveWatcherStopsItsThreadPromptly)
+{
+    CountingListener server;
+    const DWORD start = GetTickCount();
+    {
+        ServerConnectionWatcher watcher(server.url());
+        watcher.setActive(true);
+        Sleep(100);
+    }
+    EXPECT_LT(GetTickCount() - start, 1500u);
+}
+
+TEST(ServerConnectionWatcherNames, StatesHaveTheirNames)
+{
+    EXPECT_EQ("pending", ServerConnectionWatcher::stateToString(0));
+    EXPECT_EQ("connected", ServerConnectionWatcher::stateToString(1));
+    EXPECT_EQ("disconnected", ServerConnectionWatcher::stateToString(2));
+    EXPECT_EQ("", ServerConnectionWatcher::stateToString(3));
+    EXPECT_EQ("", ServerConnectionWatcher::stateToString(-1));
+}
+
+TEST(ServerConnectionWatcherListeners, SameListenerTwiceIsRefused)
+{
+    ServerConnectionWatcher watcher("http://127.0.0.1:1/");
+    StateRecorder recorder;
+    watcher.addListener(&recorder);
+    try {
+        watcher.addListener(&recorder);
+        FAIL() << "no exception";
+    } catch (const char* text) {
+        EXPECT_STREQ("Attempt to add the same listener for the second time.", text);
+    }
+    watcher.removeListener(&recorder);
+    EXPECT_THROW(watcher.removeListener(&recorder), const char*);
+}
