@@ -18,9 +18,6 @@ _COM_SMARTPTR_TYPEDEF(IConnectionPointContainer, IID_IConnectionPointContainer);
 
 namespace {
 
-// No background of its own: the control covers the whole window.
-const COLORREF kNoBackground = static_cast<COLORREF>(-1);
-
 // Movie variables travel in the system's ANSI code page.
 std::wstring ansiToWide(const std::string& text)
 {
@@ -91,7 +88,8 @@ std::wstring SwfWindow::Listener::onExternalCall(SwfWindow*, const std::wstring&
     return std::wstring();
 }
 
-SwfWindow::SwfWindow() : par::Container(kNoBackground, 0, WS_EX_CONTROLPARENT)
+// No background of its own: the control covers the whole window.
+SwfWindow::SwfWindow() : par::Container(par::Container::NO_BACKGROUND, 0, WS_EX_CONTROLPARENT)
 {
     RECT client;
     GetClientRect(getHandle(), &client);

@@ -209,6 +209,15 @@ TEST_F(SwfWindowListenerTest, EventsWithAWrongParameterCountAreSkipped)
     EXPECT_TRUE(first.calls.empty());
 }
 
+TEST_F(SwfWindowListenerTest, MissingTextArgumentsReadAsEmpty)
+{
+    VARIANTARG number = longArgument(5);
+    EXPECT_EQ(S_OK, invoke(DISPID_FLASH_FSCOMMAND, {number}));
+    EXPECT_EQ(S_OK, invoke(DISPID_FLASH_FLASHCALL, {}));
+    const std::vector<std::wstring> expected = {L"fscommand  ", L"call "};
+    EXPECT_EQ(expected, first.calls);
+}
+
 TEST_F(SwfWindowListenerTest, UnknownEventsAndInterfacesAreRefused)
 {
     EXPECT_EQ(DISP_E_MEMBERNOTFOUND, invoke(-1234, {}));
