@@ -13,6 +13,7 @@ _COM_SMARTPTR_TYPEDEF(IXMLDOMDocument2, IID_IXMLDOMDocument2);
 _COM_SMARTPTR_TYPEDEF(IXMLDOMNode, IID_IXMLDOMNode);
 _COM_SMARTPTR_TYPEDEF(IXMLDOMElement, IID_IXMLDOMElement);
 _COM_SMARTPTR_TYPEDEF(IXMLDOMAttribute, IID_IXMLDOMAttribute);
+_COM_SMARTPTR_TYPEDEF(IXMLDOMNamedNodeMap, IID_IXMLDOMNamedNodeMap);
 
 // Helpers over MSXML 3.0 documents. A failing COM call throws _com_error;
 // a missing element or attribute is no failure (null or the empty text).

@@ -1,0 +1,276 @@
+#include "swfwindow/SwfWindowListener.h"
+
+#include "swfwindow/ComDiagnostics.h"
+#include "swfwindow/CommandEventManager.h"
+#include "swfwindow/ExternalInterfaceFormat.h"
+#include "swfwindow/InfiniteLoopMonitor.h"
+#include "swfwindow/PrimaryExternalInterfaceHandler.h"
+#include "swfwindow/SwfWindow.h"
+
+#include "util/Log.h"
+#include "util/StringUtil.h"
+
+using namespace ShockwaveFlashObjects;
+
+namespace swfWindow {
+
+namespace {
+
+void check(HRESULT result)
+{
+    if (FAILED(result))
+        _com_issue_error(result);
+}
+
+// The string argument at a DISPPARAMS index (the last argument is at 0);
+// empty when the control passed fewer arguments or no string.
+std::wstring stringArgument(const DISPPARAMS& params, UINT index)
+{
+    if (index >= params.cArgs || !params.rgvarg)
+        return std::wstring();
+    const VARIANTARG& argument = params.rgvarg[index];
+    BSTR text = nullptr;
+    if (argument.vt == VT_BSTR)
+        text = argument.bstrVal;
+    else if (argument.vt == (VT_BSTR | VT_BYREF) && argument.pbstrVal)
+        text = *argument.pbstrVal;
+    return text ? std::wstring(text, SysStringLen(text)) : std::wstring();
+}
+
+// A new document holding the text, or empty when the text does not parse.
+IXMLDOMDocument2Ptr loadDocument(const std::wstring& text, bool* loaded = nullptr)
+{
+    IXMLDOMDocument2Ptr document = par::createXmlDocument();
+    VARIANT_BOOL success = VARIANT_FALSE;
+    const HRESULT result = document->loadXML(_bstr_t(text.c_str()), &success);
+    if (loaded)
+        *loaded = result == S_OK && success == VARIANT_TRUE;
+    return document;
+}
+
+std::string requestTag(const std::string& id, const std::string& uin)
+{
+    return "id: \"" + id + "\" uin:\"" + uin + "\"";
+}
+
+} // namespace
+
+SwfWindowListener::SwfWindowListener(SwfWindow* owner)
+    : myOwner(owner), myHandler(new PrimaryExternalInterfaceHandler(owner))
+{
+}
+
+SwfWindowListener::~SwfWindowListener()
+{
+    delete myHandler;
+}
+
+HRESULT STDMETHODCALLTYPE SwfWindowListener::QueryInterface(REFIID riid, void** object)
+{
+    if (!object)
+        return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == DIID__IShockwaveFlashEvents) {
+        *object = static_cast<_IShockwaveFlashEvents*>(this);
+        logQueryInterface("SwfWindowListener", "IID_IUnknown | IID_IDispatch | ISwfWindowListener", false);
+        return S_OK;
+    }
+    *object = nullptr;
+    par::logSevere("SwfWindowListener didn't return requested interface.");
+    return E_NOINTERFACE;
+}
+
+ULONG STDMETHODCALLTYPE SwfWindowListener::AddRef()
+{
+    return 1;
+}
+
+ULONG STDMETHODCALLTYPE SwfWindowListener::Release()
+{
+    return 1;
+}
+
+HRESULT STDMETHODCALLTYPE SwfWindowListener::GetTypeInfoCount(UINT*)
+{
+    return logNotImplemented("GetTypeInfoCount");
+}
+
+HRESULT STDMETHODCALLTYPE SwfWindowListener::GetTypeInfo(UINT, LCID, ITypeInfo**)
+{
+    return logNotImplemented("GetTypeInfo");
+}
+
+HRESULT STDMETHODCALLTYPE SwfWindowListener::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*)
+{
+    return logNotImplemented("GetIDsOfNames");
+}
+
+HRESULT STDMETHODCALLTYPE SwfWindowListener::Invoke(DISPID dispIdMember, REFIID, LCID, WORD,
+                                                    DISPPARAMS* pDispParams, VARIANT*, EXCEPINFO*,
+                                                    UINT*)
+{
+    static const DISPPARAMS kNoParameters = {nullptr, nullptr, 0, 0};
+    const DISPPARAMS& params = pDispParams ? *pDispParams : kNoParameters;
+    // The control's own code is below this call: no exception may pass.
+    try {
+        return route(dispIdMember, params);
+    } catch (const _com_error& error) {
+        par::logSevere("SwfWindowListener::Invoke() interrupted with com-error, dispIdMember=" +
+                       par::toString(static_cast<int>(dispIdMember)) + "\n" + comErrorText(error));
+    } catch (...) {
+        par::logSevere("SwfWindowListener::Invoke() interrupted with exception, dispIdMember=" +
+                       par::toString(static_cast<int>(dispIdMember)));
+    }
+    return DISP_E_EXCEPTION;
+}
+
+HRESULT SwfWindowListener::route(DISPID dispIdMember, const DISPPARAMS& params)
+{
+    switch (dispIdMember) {
+    case DISPID_FLASH_READYSTATECHANGE:
+        onReadyStateChange(params);
+        return S_OK;
+    case DISPID_FLASH_PROGRESS:
+        onProgress(params);
+        return S_OK;
+    case DISPID_FLASH_FSCOMMAND:
+        onFsCommand(stringArgument(params, 1), stringArgument(params, 0));
+        return S_OK;
+    case DISPID_FLASH_FLASHCALL:
+        onFlashCall(stringArgument(params, 0));
+        return S_OK;
+    default:
+        par::logSevere("Unrecognized dispIdMember=" + par::toString(static_cast<int>(dispIdMember)));
+        return DISP_E_MEMBERNOTFOUND;
+    }
+}
+
+void SwfWindowListener::onReadyStateChange(const DISPPARAMS& params)
+{
+    if (params.cArgs != 1) {
+        par::logSevere("Unexpected number of parameters (!=1) passed to OnReadyStateChanged(), n = " +
+                       par::toString(static_cast<int>(params.cArgs)) + "\nEvent skipped.");
+        return;
+    }
+    const long state = params.rgvarg[0].lVal;
+    for (SwfWindow::Listener* listener : myOwner->getListeners())
+        listener->onReadyStateChange(myOwner, state);
+}
+
+void SwfWindowListener::onProgress(const DISPPARAMS& params)
+{
+    if (params.cArgs != 1) {
+        par::logSevere("Unexpected number of parameters (!=1) passed to OnProgress(), n = " +
+                       par::toString(static_cast<int>(params.cArgs)) + "\nEvent skipped.");
+        return;
+    }
+    const long percent = params.rgvarg[0].lVal;
+    for (SwfWindow::Listener* listener : myOwner->getListeners())
+        listener->onProgress(myOwner, percent);
+}
+
+void SwfWindowListener::onFsCommand(const std::wstring& command, const std::wstring& args)
+{
+    if (command == L"trace")
+        return;
+    if (command == L"partrace") {
+        onTrace(args);
+        return;
+    }
+    if (command == L"parProgramReady") {
+        onParProgramReady();
+    } else if (command == L"xmlCommand") {
+        onXmlCommand(loadDocument(args));
+        return;
+    } else if (command == L"xmlCommandEvent") {
+        myOwner->getCommandEventManager()->onCommandEvent(loadDocument(args));
+        return;
+    } else if (command == L"xmlRequest") {
+        onXmlRequestText(args);
+        return;
+    } else if (command == L"xmlResponse") {
+        myOwner->onXmlResponse(loadDocument(args));
+        return;
+    }
+    for (SwfWindow::Listener* listener : myOwner->getListeners())
+        listener->onFsCommand(myOwner, command, args);
+}
+
+void SwfWindowListener::onFlashCall(const std::wstring& request)
+{
+    const ExternalCall call = decodeExternalCall(request);
+    std::wstring answer;
+    if (!myHandler->handle(call.name, call.arguments, answer)) {
+        for (SwfWindow::Listener* listener : myOwner->getListeners())
+            answer = listener->onExternalCall(myOwner, call.name, call.arguments);
+    }
+    if (IShockwaveFlash* flash = myOwner->getFlash())
+        check(flash->SetReturnValue(_bstr_t(answer.c_str())));
+}
+
+void SwfWindowListener::onTrace(const std::wstring& args)
+{
+    const std::string text = par::toNarrow(args);
+    if (text.find("[SEVERE]") != std::string::npos)
+        par::logSevere("[FLASH] " + text);
+    else
+        par::logInfo("[FLASH] " + text);
+}
+
+void SwfWindowListener::onParProgramReady()
+{
+    myOwner->getInfiniteLoopMonitor()->setEnabled(true);
+}
+
+void SwfWindowListener::onXmlCommand(IXMLDOMDocument2Ptr document)
+{
+    for (SwfWindow::Listener* listener : myOwner->getListeners())
+        listener->onXmlCommand(myOwner, document);
+}
+
+void SwfWindowListener::onXmlRequestText(const std::wstring& text)
+{
+    if (text.empty()) {
+        par::logSevere("PROGRAM FAILURE, xmlRequest body is empty xml=\"\", response will not be sent");
+        return;
+    }
+    std::wstring body = text;
+    if (par::replaceAll(body, L"&nbsp;", L" "))
+        par::logSevere("xmlRequest, &nbsp; inside input XML");
+    bool loaded = false;
+    const IXMLDOMDocument2Ptr request = loadDocument(body, &loaded);
+    if (!loaded) {
+        par::logSevere("xmlRequest, XML parse failed, async operation will not complete");
+        return;
+    }
+    onXmlRequest(request);
+}
+
+void SwfWindowListener::onXmlRequest(IXMLDOMDocument2Ptr request)
+{
+    IXMLDOMElementPtr requestRoot;
+    check(request->get_documentElement(&requestRoot));
+    const std::string id = par::getXmlAttribute(requestRoot, "id");
+    const std::string uin = par::getXmlAttribute(requestRoot, "uin");
+
+    const IXMLDOMDocument2Ptr response = par::createXmlDocument("asyncResponse");
+    IXMLDOMElementPtr responseRoot;
+    check(response->get_documentElement(&responseRoot));
+    par::setXmlAttribute(responseRoot, "id", id);
+    par::setXmlAttribute(responseRoot, "uin", uin);
+    par::setXmlAttribute(responseRoot, "result", "false");
+
+    try {
+        for (SwfWindow::Listener* listener : myOwner->getListeners())
+            listener->onXmlRequest(myOwner, request, response);
+        return;
+    } catch (const _com_error& error) {
+        par::logSevere("SwfWindowListener::onXmlRequest() interrupted with com-error\n" +
+                       requestTag(id, uin) + "\n" + comErrorText(error));
+    } catch (...) {
+        par::logSevere("SwfWindowListener::onXmlRequest() interrupted with exception\n" +
+                       requestTag(id, uin) + "\nexception is unknown.");
+    }
+    myOwner->setXmlVariable("xmlResponse", response);
+}
+
+} // namespace swfWindow

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "swfwindow/ShockwaveFlash.h"
+
+#include "util/XmlUtil.h"
+
+#include <string>
+
+class SwfWindow;
+
+namespace swfWindow {
+
+class PrimaryExternalInterfaceHandler;
+
+// The sink of the control's events. Routes them on the UI thread: ready
+// states and progress to the window's listeners, FSCommands by name, and
+// ExternalInterface calls to the built-in handler or else the listeners,
+// always answering the control. Counts no references: its window deletes it.
+class SwfWindowListener : public ShockwaveFlashObjects::_IShockwaveFlashEvents {
+public:
+    explicit SwfWindowListener(SwfWindow* owner);
+    virtual ~SwfWindowListener();
+    SwfWindowListener(const SwfWindowListener&) = delete;
+    SwfWindowListener& operator=(const SwfWindowListener&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale,
+                                            DISPID* ids) override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags,
+                                     DISPPARAMS* pDispParams, VARIANT* pVarResult,
+                                     EXCEPINFO* pExcepInfo, UINT* puArgErr) override;
+
+private:
+    HRESULT route(DISPID dispIdMember, const DISPPARAMS& params);
+    void onReadyStateChange(const DISPPARAMS& params);
+    void onProgress(const DISPPARAMS& params);
+    void onFsCommand(const std::wstring& command, const std::wstring& args);
+    void onFlashCall(const std::wstring& request);
+    void onTrace(const std::wstring& args);
+    void onParProgramReady();
+    void onXmlCommand(IXMLDOMDocument2Ptr document);
+    // The movie's request: checked, then offered to the listeners, which
+    // answer it later.
+    void onXmlRequestText(const std::wstring& text);
+    void onXmlRequest(IXMLDOMDocument2Ptr request);
+
+    SwfWindow* myOwner;
+    PrimaryExternalInterfaceHandler* myHandler;
+};
+
+} // namespace swfWindow
