@@ -65,6 +65,10 @@ HtmlWindow::HtmlWindow(const std::wstring& content, bool isUrl)
 
 HtmlWindow::~HtmlWindow()
 {
+    // Page requests still on their way own their texts.
+    MSG message;
+    while (PeekMessageA(&message, getHandle(), WM_PAGE_REQUEST, WM_PAGE_REQUEST, PM_REMOVE))
+        delete reinterpret_cast<std::string*>(message.wParam);
     releaseBrowser();
     if (myOleInitialized)
         OleUninitialize();
@@ -270,14 +274,8 @@ HRESULT HtmlWindow::getDocument(REFIID iid, void** document)
 
 HRESULT HtmlWindow::addListener(Listener* listener)
 {
-    if (!myBrowser)
-        return E_NOINTERFACE;
-    ComPtr<IConnectionPointContainer> container;
-    HRESULT hr = myBrowser.As(&container);
-    if (FAILED(hr))
-        return hr;
     ComPtr<IConnectionPoint> point;
-    hr = container->FindConnectionPoint(DIID_DWebBrowserEvents2, &point);
+    HRESULT hr = findEventsConnectionPoint(point);
     if (FAILED(hr))
         return hr;
     DWORD cookie = 0;
@@ -289,20 +287,25 @@ HRESULT HtmlWindow::addListener(Listener* listener)
 
 HRESULT HtmlWindow::removeListener(Listener* listener)
 {
-    if (!myBrowser)
-        return E_NOINTERFACE;
-    ComPtr<IConnectionPointContainer> container;
-    HRESULT hr = myBrowser.As(&container);
-    if (FAILED(hr))
-        return hr;
     ComPtr<IConnectionPoint> point;
-    hr = container->FindConnectionPoint(DIID_DWebBrowserEvents2, &point);
+    HRESULT hr = findEventsConnectionPoint(point);
     if (FAILED(hr))
         return hr;
     hr = point->Unadvise(listener->getCookie());
     if (SUCCEEDED(hr))
         listener->setCookie(0);
     return hr;
+}
+
+HRESULT HtmlWindow::findEventsConnectionPoint(ComPtr<IConnectionPoint>& point)
+{
+    if (!myBrowser)
+        return E_NOINTERFACE;
+    ComPtr<IConnectionPointContainer> container;
+    const HRESULT hr = myBrowser.As(&container);
+    if (FAILED(hr))
+        return hr;
+    return container->FindConnectionPoint(DIID_DWebBrowserEvents2, &point);
 }
 
 LRESULT HtmlWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)

@@ -84,6 +84,7 @@ private:
     void init();
     int createBrowser();
     void releaseBrowser();
+    HRESULT findEventsConnectionPoint(Microsoft::WRL::ComPtr<IConnectionPoint>& point);
     HRESULT getDocument(REFIID iid, void** document);
     void runPageRequest(std::string* request);
     void translateTab(UINT message, WPARAM wParam, LPARAM lParam);
