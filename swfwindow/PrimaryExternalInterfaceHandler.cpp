@@ -61,11 +61,6 @@ std::wstring sizeElement(int width, int height)
     return L"<size" + attribute(L"width", width) + attribute(L"height", height) + L"/>";
 }
 
-std::string toUrl(const std::wstring& address)
-{
-    return par::toNarrow(address);
-}
-
 par::Window* mainWindow()
 {
     par::UiApplication* application = par::UiApplication::instance();
@@ -342,22 +337,22 @@ void getCountryName(Handler&, const Arguments&, std::wstring& answer)
 
 void addServerWatcher(Handler& handler, const Arguments& args, std::wstring&)
 {
-    handler.getWatcherPool()->addWatcher(toUrl(args[0]));
+    handler.getWatcherPool()->addWatcher(par::toNarrow(args[0]));
 }
 
 void removeServerWatcher(Handler& handler, const Arguments& args, std::wstring&)
 {
-    handler.getWatcherPool()->removeWatcher(toUrl(args[0]));
+    handler.getWatcherPool()->removeWatcher(par::toNarrow(args[0]));
 }
 
 void getServerConnectionState(Handler& handler, const Arguments& args, std::wstring& answer)
 {
-    answer = par::toWide(handler.getWatcherPool()->getState(toUrl(args[0])));
+    answer = par::toWide(handler.getWatcherPool()->getState(par::toNarrow(args[0])));
 }
 
 void updateServerConnectionState(Handler& handler, const Arguments& args, std::wstring&)
 {
-    if (par::ServerConnectionWatcher* watcher = handler.getWatcherPool()->findWatcher(toUrl(args[0])))
+    if (par::ServerConnectionWatcher* watcher = handler.getWatcherPool()->findWatcher(par::toNarrow(args[0])))
         watcher->update();
     else
         par::logSevere("update(), ServerConnectionWatcher not found");
