@@ -74,14 +74,14 @@ TEST_F(BadMovieInputTest, FileThatIsNoPictureIsReportedAsALoadFailure)
 
 TEST_F(BadMovieInputTest, UnparsableNumbersAndFlagsChangeNothing)
 {
-    fireCall(L"setApplicationWindowBounds", {L"10", L"20", L"400", L"300"});
+    fireCall(L"setApplicationWindowBounds", {L"10", L"20", L"300", L"180"});
     test::LogCapture log{"app"};
     fireCall(L"setApplicationWindowBounds", {L"1", L"x", L"3", L"4"});
     fireCall(L"setApplicationWindowContentSize", {L"wide", L"5"});
     fireCall(L"setApplicationWindowResizable", {L"maybe"});
     EXPECT_EQ("setApplicationWindowBounds, parsing failure\nsetApplicationWindowContentSize, parsing failure\n",
               log.text());
-    EXPECT_EQ(text(L"<bounds x=\"10\" y=\"20\" width=\"400\" height=\"300\"/>"),
+    EXPECT_EQ(text(L"<bounds x=\"10\" y=\"20\" width=\"300\" height=\"180\"/>"),
               fireCall(L"getApplicationWindowBounds"));
     EXPECT_TRUE(app->getMainWindow()->isResizable());
 

@@ -102,11 +102,11 @@ TEST_F(PrimaryExternalInterfaceHandlerTest, TextFilesAreSavedLoadedAndFound)
 
 TEST_F(PrimaryExternalInterfaceHandlerTest, MovieMeasuresAndChangesTheMainWindow)
 {
-    EXPECT_EQ(L"", fireCall(L"setApplicationWindowBounds", {L"10", L"20", L"400", L"300"}));
-    EXPECT_EQ(text(L"<bounds x=\"10\" y=\"20\" width=\"400\" height=\"300\"/>"),
+    EXPECT_EQ(L"", fireCall(L"setApplicationWindowBounds", {L"10", L"20", L"300", L"180"}));
+    EXPECT_EQ(text(L"<bounds x=\"10\" y=\"20\" width=\"300\" height=\"180\"/>"),
               fireCall(L"getApplicationWindowBounds"));
-    EXPECT_EQ(L"", fireCall(L"setApplicationWindowContentSize", {L"320", L"200"}));
-    EXPECT_EQ(text(sizeElement(320, 200)), fireCall(L"getApplicationWindowContentSize"));
+    EXPECT_EQ(L"", fireCall(L"setApplicationWindowContentSize", {L"240", L"120"}));
+    EXPECT_EQ(text(sizeElement(240, 120)), fireCall(L"getApplicationWindowContentSize"));
     EXPECT_EQ(10, app->getMainWindow()->getBounds().x);
 
     EXPECT_EQ(text(L"true"), fireCall(L"isApplicationWindowResizable"));
