@@ -32,4 +32,13 @@ void logQueryInterface(const char* className, const char* interfaceLabel, bool m
                (markUnsupported ? " UNSUPPORTED" : ""));
 }
 
+void logFlashText(const std::wstring& text)
+{
+    const std::string narrow = par::toNarrow(text);
+    if (narrow.find("[SEVERE]") != std::string::npos)
+        par::logSevere("[FLASH] " + narrow);
+    else
+        par::logInfo("[FLASH] " + narrow);
+}
+
 } // namespace swfWindow

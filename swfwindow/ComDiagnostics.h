@@ -19,4 +19,8 @@ HRESULT logNotImplemented(const char* method);
 // in the log "swfWindow.queryInterface", marking the refusal when asked.
 void logQueryInterface(const char* className, const char* interfaceLabel, bool markUnsupported);
 
+// Writes the movie's text after "[FLASH] " to the log "app": at severity
+// severe when the text holds "[SEVERE]", otherwise at severity info.
+void logFlashText(const std::wstring& text);
+
 } // namespace swfWindow

@@ -9,12 +9,20 @@
 
 #include "util/Log.h"
 #include "util/StringUtil.h"
+#include "util/SystemUtil.h"
+
+#include <commdlg.h>
+
+#include <cwchar>
+#include <vector>
 
 using namespace ShockwaveFlashObjects;
 
 namespace swfWindow {
 
 namespace {
+
+const DWORD FILE_BUFFER_LENGTH = 10000;
 
 void check(HRESULT result)
 {
@@ -46,6 +54,33 @@ IXMLDOMDocument2Ptr loadDocument(const std::wstring& text, bool* loaded = nullpt
     if (loaded)
         *loaded = result == S_OK && success == VARIANT_TRUE;
     return document;
+}
+
+IXMLDOMElementPtr documentElement(const IXMLDOMDocument2Ptr& document)
+{
+    IXMLDOMElementPtr root;
+    check(document->get_documentElement(&root));
+    return root;
+}
+
+// The node and its content, indented, into a file of its own.
+bool saveFormatted(const IXMLDOMNodePtr& content, const std::wstring& path)
+{
+    const IXMLDOMDocument2Ptr document = par::createXmlDocument();
+    IXMLDOMNodePtr copy;
+    check(content->cloneNode(VARIANT_TRUE, &copy));
+    IXMLDOMNodePtr appended;
+    check(document->appendChild(copy, &appended));
+    const IXMLDOMDocument2Ptr formatted = par::formatXmlDocument(document);
+    return formatted->save(_variant_t(path.c_str())) == S_OK;
+}
+
+std::wstring xmlOf(const IXMLDOMNodePtr& node)
+{
+    BSTR xml = nullptr;
+    check(node->get_xml(&xml));
+    const _bstr_t owned(xml, false);
+    return xml ? std::wstring(xml, SysStringLen(xml)) : std::wstring();
 }
 
 std::string requestTag(const std::string& id, const std::string& uin)
@@ -209,11 +244,7 @@ void SwfWindowListener::onFlashCall(const std::wstring& request)
 
 void SwfWindowListener::onTrace(const std::wstring& args)
 {
-    const std::string text = par::toNarrow(args);
-    if (text.find("[SEVERE]") != std::string::npos)
-        par::logSevere("[FLASH] " + text);
-    else
-        par::logInfo("[FLASH] " + text);
+    logFlashText(args);
 }
 
 void SwfWindowListener::onParProgramReady()
@@ -260,9 +291,11 @@ void SwfWindowListener::onXmlRequest(IXMLDOMDocument2Ptr request)
     par::setXmlAttribute(responseRoot, "result", "false");
 
     try {
-        for (SwfWindow::Listener* listener : myOwner->getListeners())
-            listener->onXmlRequest(myOwner, request, response);
-        return;
+        if (!handleBuiltInRequest(request, response)) {
+            for (SwfWindow::Listener* listener : myOwner->getListeners())
+                listener->onXmlRequest(myOwner, request, response);
+            return;
+        }
     } catch (const _com_error& error) {
         par::logSevere("SwfWindowListener::onXmlRequest() interrupted with com-error\n" +
                        requestTag(id, uin) + "\n" + comErrorText(error));
@@ -271,6 +304,80 @@ void SwfWindowListener::onXmlRequest(IXMLDOMDocument2Ptr request)
                        requestTag(id, uin) + "\nexception is unknown.");
     }
     myOwner->setXmlVariable("xmlResponse", response);
+}
+
+bool SwfWindowListener::handleBuiltInRequest(IXMLDOMDocument2Ptr request, IXMLDOMDocument2Ptr response)
+{
+    const std::string id = par::getXmlAttribute(documentElement(request), "id");
+    if (id == "saveXml")
+        saveXml(request, response);
+    else if (id == "openFileDialog")
+        openFileDialog(request, response);
+    else
+        return false;
+    return true;
+}
+
+void SwfWindowListener::saveXml(IXMLDOMDocument2Ptr request, IXMLDOMDocument2Ptr response)
+{
+    const IXMLDOMElementPtr root = documentElement(request);
+    std::wstring path = par::getXmlAttributeByPath(root, L"path");
+    par::replaceAll(path, L"/", L"\\");
+    bool autoformat = false;
+    par::parseBool(par::getXmlAttributeByPath(root, L"autoformat"), autoformat);
+    IXMLDOMNodePtr content;
+    check(root->get_firstChild(&content));
+
+    bool saved = false;
+    if (content && autoformat)
+        saved = saveFormatted(content, path);
+    else if (content)
+        saved = par::writeTextFile(path, xmlOf(content), L"w+, ccs=UTF-8");
+    par::setXmlAttribute(documentElement(response), "result", par::toString(saved));
+}
+
+void SwfWindowListener::openFileDialog(IXMLDOMDocument2Ptr request, IXMLDOMDocument2Ptr response)
+{
+    const IXMLDOMElementPtr root = documentElement(request);
+    // Pairs of name and mask, each text ended by NUL; the string's own NUL
+    // ends the list.
+    std::wstring filter;
+    if (const IXMLDOMNodePtr filters = par::findNode(root, "filters")) {
+        IXMLDOMNodePtr child;
+        check(filters->get_firstChild(&child));
+        while (child) {
+            filter += par::getXmlAttributeByPath(child, L"name") + L'\0';
+            filter += par::getXmlAttributeByPath(child, L"mask") + L'\0';
+            IXMLDOMNodePtr next;
+            check(child->get_nextSibling(&next));
+            child = next;
+        }
+    }
+    DWORD flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (par::getXmlAttributeByPath(root, L"flags/multiselect") == L"true")
+        flags |= OFN_ALLOWMULTISELECT | OFN_EXPLORER;
+
+    std::vector<wchar_t> files(FILE_BUFFER_LENGTH, L'\0');
+    OPENFILENAMEW dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = myOwner->getHandle();
+    dialog.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = files.data();
+    dialog.nMaxFile = FILE_BUFFER_LENGTH;
+    dialog.Flags = flags;
+    if (!GetOpenFileNameW(&dialog))
+        return;
+
+    const IXMLDOMNodePtr chosen = par::selectNode(documentElement(response), "files", true);
+    const std::wstring first = files.data();
+    if (dialog.nFileOffset == 0 || files[dialog.nFileOffset - 1] != L'\0') {
+        par::setXmlAttributeByPath(par::appendChildElement(chosen, L"file"), L"path", first);
+        return;
+    }
+    // Several files: the folder, then each name, ended by an empty name.
+    for (const wchar_t* name = files.data() + first.size() + 1; *name; name += wcslen(name) + 1)
+        par::setXmlAttributeByPath(par::appendChildElement(chosen, L"file"), L"path", first + L"\\" + name);
 }
 
 } // namespace swfWindow

@@ -43,10 +43,14 @@ private:
     void onTrace(const std::wstring& args);
     void onParProgramReady();
     void onXmlCommand(IXMLDOMDocument2Ptr document);
-    // The movie's request: checked, then offered to the listeners, which
-    // answer it later.
+    // The movie's request: checked, then answered at once when it is built
+    // in, otherwise offered to the listeners, which answer it later.
     void onXmlRequestText(const std::wstring& text);
     void onXmlRequest(IXMLDOMDocument2Ptr request);
+    bool handleBuiltInRequest(IXMLDOMDocument2Ptr request, IXMLDOMDocument2Ptr response);
+    void saveXml(IXMLDOMDocument2Ptr request, IXMLDOMDocument2Ptr response);
+    // Modal: returns when the user has chosen or cancelled.
+    void openFileDialog(IXMLDOMDocument2Ptr request, IXMLDOMDocument2Ptr response);
 
     SwfWindow* myOwner;
     PrimaryExternalInterfaceHandler* myHandler;

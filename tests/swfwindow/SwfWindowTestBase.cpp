@@ -6,6 +6,8 @@
 #include "util/StringUtil.h"
 #include "winui/Container.h"
 
+#include <gdiplus.h>
+
 using standin::Bstr;
 
 namespace test {
@@ -102,6 +104,18 @@ std::optional<std::wstring> SwfWindowTestBase::fireFlashCall(const std::wstring&
     return answer.text();
 }
 
+std::optional<std::wstring> SwfWindowTestBase::fireCall(const std::wstring& name,
+                                                        const std::vector<std::wstring>& args)
+{
+    std::wstring request = L"<invoke name=\"" + name + L"\" returntype=\"xml\"><arguments>";
+    for (std::wstring arg : args) {
+        par::replaceAll(arg, L"&", L"&amp;");
+        par::replaceAll(arg, L"<", L"&lt;");
+        request += L"<string>" + arg + L"</string>";
+    }
+    return fireFlashCall(request + L"</arguments></invoke>");
+}
+
 void SwfWindowTestBase::fireFsCommand(const std::wstring& command, const std::wstring& args)
 {
     standIn->FireFSCommand(Bstr(command).get(), Bstr(args).get());
@@ -183,6 +197,17 @@ void TrackedRequest::onResponse(IXMLDOMDocument2Ptr answer)
     myFate.answer = xmlText(answer);
     if (onAnswered)
         onAnswered();
+}
+
+GdiplusSession::GdiplusSession()
+{
+    Gdiplus::GdiplusStartupInput input;
+    Gdiplus::GdiplusStartup(&myToken, &input, nullptr);
+}
+
+GdiplusSession::~GdiplusSession()
+{
+    Gdiplus::GdiplusShutdown(myToken);
 }
 
 std::wstring xmlText(const IXMLDOMNodePtr& node)

@@ -40,6 +40,9 @@ protected:
     // Fires the events as the movie would. A FlashCall answers what the host
     // handed to SetReturnValue, or nothing.
     std::optional<std::wstring> fireFlashCall(const std::wstring& request);
+    // The movie's call of a function with string arguments.
+    std::optional<std::wstring> fireCall(const std::wstring& name,
+                                         const std::vector<std::wstring>& args = {});
     void fireFsCommand(const std::wstring& command, const std::wstring& args);
 
     std::unique_ptr<TestApplication> app;
@@ -91,6 +94,18 @@ public:
 
 private:
     RequestFate& myFate;
+};
+
+// GDI+ for the life of the object, as the program's entry point starts it.
+class GdiplusSession {
+public:
+    GdiplusSession();
+    ~GdiplusSession();
+    GdiplusSession(const GdiplusSession&) = delete;
+    GdiplusSession& operator=(const GdiplusSession&) = delete;
+
+private:
+    ULONG_PTR myToken = 0;
 };
 
 // The document's text without the line ends and tabs that Wine's MSXML

@@ -162,6 +162,8 @@ IXMLDOMAttributePtr setXmlAttribute(const IXMLDOMNodePtr& node, const std::strin
 IXMLDOMDocument2Ptr formatXmlDocument(const IXMLDOMDocument2Ptr& document)
 {
     IXMLDOMDocument2Ptr formatted = createXmlDocument();
+    // The indentation arrives as text nodes, which a saved copy must keep.
+    check(formatted->put_preserveWhiteSpace(VARIANT_TRUE));
     const IXMLDOMDocument2Ptr stylesheet = createIdentityStylesheet();
     check(document->transformNodeToObject(stylesheet, _variant_t(static_cast<IDispatch*>(formatted))));
 

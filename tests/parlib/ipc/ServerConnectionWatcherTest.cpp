@@ -1,75 +1,18 @@
-#include <winsock2.h>
-
 #include "ipc/ServerConnectionWatcher.h"
 
+#include "CountingServer.h"
 #include "MessagePump.h"
 #include "TestApplication.h"
 #include "winui/CustomWindow.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <memory>
-#include <thread>
 #include <vector>
 
 using par::ServerConnectionWatcher;
 
 namespace {
-
-// A TCP listener on 127.0.0.1 that counts the connections it accepts.
-class CountingListener {
-public:
-    CountingListener()
-    {
-        mySocket = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(mySocket, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        listen(mySocket, 16);
-        int length = sizeof address;
-        getsockname(mySocket, reinterpret_cast<sockaddr*>(&address), &length);
-        myPort = ntohs(address.sin_port);
-        myThread = std::thread([this] {
-            for (;;) {
-                SOCKET client = accept(mySocket, nullptr, nullptr);
-                if (client == INVALID_SOCKET)
-                    return;
-                ++myAccepted;
-                closesocket(client);
-            }
-        });
-    }
-    ~CountingListener()
-    {
-        closesocket(mySocket);
-        myThread.join();
-    }
-
-    std::string url() const { return "http://127.0.0.1:" + std::to_string(myPort) + "/"; }
-    int accepted() const { return myAccepted; }
-
-private:
-    SOCKET mySocket;
-    int myPort = 0;
-    std::atomic<int> myAccepted{0};
-    std::thread myThread;
-};
-
-// An address on 127.0.0.1 where nothing listens.
-std::string closedPortUrl()
-{
-    SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    int length = sizeof address;
-    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-    closesocket(probe);
-    return "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
-}
 
 class StateRecorder : public ServerConnectionWatcher::Listener {
 public:
@@ -88,8 +31,6 @@ class ServerConnectionWatcherTest : public ::testing::Test {
 protected:
     ServerConnectionWatcherTest()
     {
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
         myApp.mainWindowFactory = [] {
             return new par::CustomWindow(WS_OVERLAPPEDWINDOW, 0, "ParDefaultWindowClass");
         };
@@ -97,11 +38,7 @@ protected:
         // and run by its window procedure as the messages are dispatched.
         myApp.init();
     }
-    ~ServerConnectionWatcherTest() override
-    {
-        myApp.exit();
-        WSACleanup();
-    }
+    ~ServerConnectionWatcherTest() override { myApp.exit(); }
 
     void runFor(unsigned ms) { test::pumpMessages(ms); }
     bool runUntil(const std::function<bool()>& condition) { return test::pumpUntil(condition, 10000); }
@@ -114,7 +51,7 @@ protected:
 
 TEST_F(ServerConnectionWatcherTest, ReachableAddressIsReportedConnectedOnTheUiThread)
 {
-    CountingListener server;
+    test::CountingServer server;
     ServerConnectionWatcher watcher(server.url());
     watcher.addListener(&myRecorder);
     EXPECT_EQ(ServerConnectionWatcher::STATE_PENDING, watcher.getState());
@@ -128,7 +65,7 @@ TEST_F(ServerConnectionWatcherTest, ReachableAddressIsReportedConnectedOnTheUiTh
 
 TEST_F(ServerConnectionWatcherTest, UnreachableAddressIsReportedOnceWhileItStaysUnreachable)
 {
-    ServerConnectionWatcher watcher(closedPortUrl());
+    ServerConnectionWatcher watcher(test::closedPortUrl());
     watcher.addListener(&myRecorder);
     watcher.setActive(true);
     ASSERT_TRUE(runUntil([&] { return !myRecorder.states.empty(); }));
@@ -141,7 +78,7 @@ TEST_F(ServerConnectionWatcherTest, UnreachableAddressIsReportedOnceWhileItStays
 
 TEST_F(ServerConnectionWatcherTest, UpdateProbesAtOnceAndAChangeIsReported)
 {
-    auto server = std::make_unique<CountingListener>();
+    auto server = std::make_unique<test::CountingServer>();
     ServerConnectionWatcher watcher(server->url());
     watcher.addListener(&myRecorder);
     watcher.setActive(true);
@@ -159,7 +96,7 @@ TEST_F(ServerConnectionWatcherTest, UpdateProbesAtOnceAndAChangeIsReported)
 
 TEST_F(ServerConnectionWatcherTest, UpdateBeforeActivationAddsOneProbeAfterTheFirst)
 {
-    CountingListener server;
+    test::CountingServer server;
     ServerConnectionWatcher watcher(server.url());
     watcher.update();
     watcher.setActive(true);
@@ -170,7 +107,7 @@ TEST_F(ServerConnectionWatcherTest, UpdateBeforeActivationAddsOneProbeAfterTheFi
 
 TEST_F(ServerConnectionWatcherTest, ActivatingTwiceStartsOneThread)
 {
-    CountingListener server;
+    test::CountingServer server;
     ServerConnectionWatcher watcher(server.url());
     watcher.setActive(true);
     watcher.setActive(true);
@@ -181,7 +118,7 @@ TEST_F(ServerConnectionWatcherTest, ActivatingTwiceStartsOneThread)
 
 TEST_F(ServerConnectionWatcherTest, ReactivationProbesAgainAndKeepsTheState)
 {
-    CountingListener server;
+    test::CountingServer server;
     ServerConnectionWatcher watcher(server.url());
     watcher.addListener(&myRecorder);
     watcher.setActive(true);
@@ -196,7 +133,7 @@ TEST_F(ServerConnectionWatcherTest, ReactivationProbesAgainAndKeepsTheState)
 
 TEST_F(ServerConnectionWatcherTest, StateChangeOfADeletedWatcherNeverReachesIt)
 {
-    auto watcher = std::make_unique<ServerConnectionWatcher>(closedPortUrl());
+    auto watcher = std::make_unique<ServerConnectionWatcher>(test::closedPortUrl());
     watcher->addListener(&myRecorder);
     // The probe ends and its report waits in the queue while the watcher goes.
     watcher->setActive(true);
@@ -211,7 +148,7 @@ TEST_F(ServerConnectionWatcherTest, StateChangeOfADeletedWatcherNeverReachesIt)
 
 TEST_F(ServerConnectionWatcherTest, DestroyingAnActiveWatcherStopsItsThreadPromptly)
 {
-    CountingListener server;
+    test::CountingServer server;
     const DWORD start = GetTickCount();
     {
         ServerConnectionWatcher watcher(server.url());
