@@ -180,7 +180,7 @@ TEST_F(HtmlWindowTest, HostInfoHidesScrollbarsOnlyWhenTheyAreOff)
     DOCHOSTUIINFO info = {};
     info.dwDoubleClick = 5;
     ASSERT_EQ(S_OK, handler->GetHostInfo(&info));
-    EXPECT_EQ(20u, info.cbSize);
+    EXPECT_EQ(sizeof(DOCHOSTUIINFO), info.cbSize);
     EXPECT_EQ(borders, info.dwFlags);
     EXPECT_EQ(0u, info.dwDoubleClick);
 

@@ -63,8 +63,8 @@ Window::~Window()
         DestroyWindow(myHandle);
     // A foreign handle that outlives this object gets its own procedure back.
     if (IsWindow(myHandle)
-        && reinterpret_cast<WNDPROC>(GetWindowLongA(myHandle, GWL_WNDPROC)) == windowProc)
-        SetWindowLongA(myHandle, GWL_WNDPROC, reinterpret_cast<LONG>(mySavedProc));
+        && reinterpret_cast<WNDPROC>(GetWindowLongPtrA(myHandle, GWLP_WNDPROC)) == windowProc)
+        SetWindowLongPtrA(myHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(mySavedProc));
     auto entry = windowMap().find(myHandle);
     if (entry != windowMap().end() && entry->second == this)
         windowMap().erase(entry);
@@ -98,8 +98,8 @@ void Window::registerWindow(HWND handle, Window* window)
     Window*& mapped = windowMap()[handle];
     if (mapped)
         throw "Attempt to register the same window for the second time.";
-    window->mySavedProc = reinterpret_cast<WNDPROC>(GetWindowLongA(handle, GWL_WNDPROC));
-    SetWindowLongA(handle, GWL_WNDPROC, reinterpret_cast<LONG>(windowProc));
+    window->mySavedProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(handle, GWLP_WNDPROC));
+    SetWindowLongPtrA(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(windowProc));
     mapped = window;
 }
 
