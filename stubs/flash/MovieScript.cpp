@@ -1,6 +1,6 @@
 #include "MovieScript.h"
 
-#include "util/ScopedHandle.h"
+#include "util/Scoped.h"
 #include "util/StringUtil.h"
 
 #include <cwchar>

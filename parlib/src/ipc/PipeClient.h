@@ -2,7 +2,7 @@
 
 #include "thread/Runnable.h"
 #include "thread/Thread.h"
-#include "util/ScopedHandle.h"
+#include "util/Scoped.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include "ipc/PipeSecurity.h"
 
-#include "util/ScopedHandle.h"
+#include "util/Scoped.h"
 
 #include <sddl.h>
 

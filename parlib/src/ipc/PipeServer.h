@@ -3,7 +3,7 @@
 #include "ipc/PipeSecurity.h"
 #include "thread/Runnable.h"
 #include "thread/Thread.h"
-#include "util/ScopedHandle.h"
+#include "util/Scoped.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "util/ScopedHandle.h"
+#include "util/Scoped.h"
 
 #include <windows.h>
 

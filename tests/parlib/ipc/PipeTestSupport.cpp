@@ -1,6 +1,6 @@
 #include "PipeTestSupport.h"
 
-#include "util/ScopedHandle.h"
+#include "util/Scoped.h"
 
 #include <sddl.h>
 
