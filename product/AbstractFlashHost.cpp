@@ -19,6 +19,25 @@ namespace {
 // The page or the movie takes the whole host.
 const par::FlowLayout::Constraints FILL = {par::FlowLayout::WEIGHTED, 0.5};
 
+std::wstring flashMissingPage(const std::wstring& documentName, const std::wstring& picturePath, bool installed,
+                              const par::FileVersion& installedVersion, const par::FileVersion& requiredVersion)
+{
+    const std::wstring message = installed
+        ? L"Your version of Flash Player (" + installedVersion.toString()
+            + L") is old, you have to upgrade Flash Player to run the program."
+        : L"Flash Player was not detected on your system.";
+    return L"<html><head><base href=\"" + documentName
+        + L"\"/></head><body><font face=\"Tahoma, Helvetica, Arial, sans-serif\">The program uses Flash "
+          L"Player plugin for Internet Explorer.<br/>Version "
+        + requiredVersion.toString()
+        + L" or later of the Flash Player must be installed.<br/><br/>" + message
+        + L"<br/><br/>Download and install the latest version of Flash Player, please.<br/>It will only "
+          L"take a moment.<br/><a href=\"app://getFlash\">Click here <img src=\" "
+        + picturePath
+        + L"\"></a> to go to the installation web page and follow the instructions given in your "
+          L"browser.<br/><br/><a href=\"app://exit\">Exit</a></font></body></html>";
+}
+
 } // namespace
 
 AbstractFlashHost::AbstractFlashHost()
@@ -59,27 +78,6 @@ bool AbstractFlashHost::isRequiredFlashInstalled(bool& installed, par::FileVersi
 {
     installed = FlashPlayerRegistration::readInstalledVersion(installedVersion);
     return installed && installedVersion.compare(myRequiredVersion) >= 0;
-}
-
-std::wstring AbstractFlashHost::flashMissingPage(const std::wstring& documentName,
-                                                 const std::wstring& picturePath, bool installed,
-                                                 const par::FileVersion& installedVersion,
-                                                 const par::FileVersion& requiredVersion)
-{
-    const std::wstring message = installed
-        ? L"Your version of Flash Player (" + installedVersion.toString()
-            + L") is old, you have to upgrade Flash Player to run the program."
-        : L"Flash Player was not detected on your system.";
-    return L"<html><head><base href=\"" + documentName
-        + L"\"/></head><body><font face=\"Tahoma, Helvetica, Arial, sans-serif\">The program uses Flash "
-          L"Player plugin for Internet Explorer.<br/>Version "
-        + requiredVersion.toString()
-        + L" or later of the Flash Player must be installed.<br/><br/>" + message
-        + L"<br/><br/>Download and install the latest version of Flash Player, please.<br/>It will only "
-          L"take a moment.<br/><a href=\"app://getFlash\">Click here <img src=\" "
-        + picturePath
-        + L"\"></a> to go to the installation web page and follow the instructions given in your "
-          L"browser.<br/><br/><a href=\"app://exit\">Exit</a></font></body></html>";
 }
 
 void AbstractFlashHost::showFlashMissingPage(bool installed, const par::FileVersion& installedVersion,

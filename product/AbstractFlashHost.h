@@ -42,10 +42,6 @@ public:
                  const htmlWindow::RequestParameters& parameters) override;
     void onTimer(par::Timer* timer) override;
 
-    static std::wstring flashMissingPage(const std::wstring& documentName, const std::wstring& picturePath,
-                                         bool installed, const par::FileVersion& installedVersion,
-                                         const par::FileVersion& requiredVersion);
-
 protected:
     virtual void createSwfWindow() = 0;
     virtual void showFlashMissingPage(bool installed, const par::FileVersion& installedVersion,

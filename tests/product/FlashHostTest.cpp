@@ -8,23 +8,19 @@
 #include "winui/Container.h"
 
 using standin::Bstr;
+using swfWindow::InfiniteLoopMonitor;
 using test::ComPtr;
-using test::ProductTestBase;
 
 namespace {
 
-// Answers for the Flash control's class as COM does when the control cannot
-// be made; a class object of the process comes before the prefix's one.
+// COM's answer when the control cannot be made; a class object of the
+// process comes before the prefix's registration.
 class UncreatableControl : public IClassFactory {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
-        if (iid != IID_IUnknown && iid != IID_IClassFactory) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IClassFactory*>(this);
-        return S_OK;
+        *object = iid == IID_IUnknown || iid == IID_IClassFactory ? this : nullptr;
+        return *object ? S_OK : E_NOINTERFACE;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
@@ -36,46 +32,56 @@ public:
     HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 };
 
-class FlashHostTest : public ProductTestBase {
+class FlashHostTest : public test::ProductTestBase {
 protected:
+    void TearDown() override
+    {
+        // As in the programs: the facade goes before the main window.
+        mySkyvane.reset();
+        myMain.reset();
+        ProductTestBase::TearDown();
+    }
+
     std::string moviePath() const
     {
         const std::wstring path = myFolder.file(FlashHost::MOVIE_FILE_NAME);
         return std::string(path.begin(), path.end());
     }
+
+    // The programs nest the host into a window that outlives the facade.
+    SwfWindow* startNested(const wchar_t* script)
+    {
+        installMovie(script);
+        makeSkyvane();
+        myMain = std::make_unique<par::Container>(par::Container::NO_BACKGROUND, WS_OVERLAPPEDWINDOW, 0);
+        myMain->addChild(mySkyvane->createFlashHost());
+        EXPECT_TRUE(test::pumpUntil([&] { return myHandlerLog.movieReady == 1; }, 3000));
+        return mySkyvane->getSwfWindow();
+    }
+
+    std::unique_ptr<par::Container> myMain;
 };
 
 } // namespace
 
 TEST_F(FlashHostTest, MovieRoadEndsInTheShutdownHandshake)
 {
-    installMovie(L"handshake.movie");
-    makeSkyvane();
     test::LogCapture stageLog("stageFlash");
-    par::Container main(par::Container::NO_BACKGROUND, WS_OVERLAPPEDWINDOW, 0);
-    FlashHost* host = mySkyvane->createFlashHost();
-    main.addChild(host);
-
-    SwfWindow* swf = mySkyvane->getSwfWindow();
+    SwfWindow* swf = startNested(L"handshake.movie");
     ASSERT_NE(nullptr, swf);
-    EXPECT_EQ(swf, host->getFirstChild());
     EXPECT_EQ(std::vector<SwfWindow*>{swf}, myHandlerLog.windowsCreated);
+    EXPECT_TRUE(stageLog.contains("onProgress(percent=100)\n"));
     ComPtr<IFlashStandIn> standIn = standInOf(swf);
     ASSERT_TRUE(standIn);
 
-    ASSERT_TRUE(pumpUntil([&] { return myHandlerLog.movieReady == 1; }));
-    EXPECT_TRUE(stageLog.contains("onProgress(percent=100)\n"));
-    EXPECT_TRUE(swf->getInfiniteLoopMonitor()->isEnabled());
-
-    // Asked twice, the movie is told once; nothing ends the program until
-    // the movie is done.
+    // Asked twice, the movie is told once; the program waits for the movie
+    // however long it takes.
     mySkyvane->exit();
     mySkyvane->exit();
     EXPECT_EQ(std::vector<std::wstring>{L""}, variableValues(standIn.Get(), L"shutdown"));
-    pumpUntil([] { return false; }, 500);
+    test::pumpMessages(500);
     EXPECT_EQ(0, mySkyvane->closes);
     EXPECT_EQ(0, myHandlerLog.shutdownDone);
-    EXPECT_EQ(swf, mySkyvane->getSwfWindow());
 
     Bstr answer;
     ASSERT_EQ(S_OK, standIn->FireFlashCall(
@@ -85,21 +91,54 @@ TEST_F(FlashHostTest, MovieRoadEndsInTheShutdownHandshake)
     EXPECT_EQ(1, myHandlerLog.shutdownDone);
     EXPECT_EQ(0, mySkyvane->closes);
     EXPECT_EQ("", myAppLog.text());
-    // As the programs do: the facade goes before the window it nested into.
-    standIn.Reset();
+}
+
+TEST_F(FlashHostTest, FacadeTakesItsNestedHostAlongBeforeTheHandler)
+{
+    SwfWindow* swf = startNested(L"late.movie");
+    ASSERT_NE(nullptr, swf);
+    ASSERT_TRUE(swf->getInfiniteLoopMonitor()->isEnabled());
+    const HWND swfHandle = swf->getHandle();
+    bool movieWindowAtHandlerDeletion = true;
+    Skyvane* instanceAtHandlerDeletion = mySkyvane.get();
+    myHandlerLog.onDelete = [&] {
+        movieWindowAtHandlerDeletion = IsWindow(swfHandle) != FALSE;
+        instanceAtHandlerDeletion = Skyvane::instance();
+    };
     mySkyvane.reset();
+
+    EXPECT_FALSE(movieWindowAtHandlerDeletion);
+    EXPECT_EQ(nullptr, instanceAtHandlerDeletion);
+    EXPECT_EQ(nullptr, Skyvane::instance());
+    EXPECT_TRUE(myMain->getChildren().empty());
+    // The movie's timed events come due now; with the movie window gone they
+    // reach nothing.
+    test::pumpMessages(800);
+    EXPECT_EQ(1, myHandlerLog.movieReady);
+    EXPECT_EQ(0, myHandlerLog.shutdownDone);
+    EXPECT_EQ(1, myHandlerLog.handlersDeleted);
+}
+
+TEST_F(FlashHostTest, HangReportReachesTheHandlerFromTheMonitorThread)
+{
+    SwfWindow* swf = startNested(L"handshake.movie");
+    ASSERT_NE(nullptr, swf);
+    ASSERT_TRUE(swf->getInfiniteLoopMonitor()->isEnabled());
+    standInOf(swf)->SetHang(VARIANT_TRUE);
+    ASSERT_TRUE(test::pumpUntil([&] { return myHandlerLog.notResponding == 1; },
+                                InfiniteLoopMonitor::IDLE_MS + InfiniteLoopMonitor::ANSWER_TIMEOUT_MS + 3000));
+    EXPECT_TRUE(myAppLog.contains("Flash did not responded within 10 seconds, it maybe an infinite loop or a "
+                                  "time consuming operation.\n"));
 }
 
 TEST_F(FlashHostTest, MissingMovieLeavesAnEmptyMovieWindow)
 {
     makeSkyvane();
     mySkyvane->createFlashHost();
-    SwfWindow* swf = mySkyvane->getSwfWindow();
-    ASSERT_NE(nullptr, swf);
+    ASSERT_NE(nullptr, mySkyvane->getSwfWindow());
     EXPECT_EQ("FlashHost: SWF file not found:\"" + moviePath() + "\"\n", myAppLog.text());
     EXPECT_EQ(1u, myHandlerLog.windowsCreated.size());
-
-    // No movie, so nobody says it is ours.
+    // No movie says it is ours.
     mySkyvane->exit();
     EXPECT_EQ(1, mySkyvane->closes);
 }

@@ -1,14 +1,12 @@
 #include "ProductTestBase.h"
 
 #include "Bstr.h"
-#include "MessagePump.h"
 
 #include "product/FlashPlayerRegistration.h"
 
 #include "htmlwindow/HtmlWindow.h"
 #include "swfwindow/SwfWindow.h"
 
-#include "app/Application.h"
 #include "util/RegistryUtil.h"
 #include "util/Scoped.h"
 #include "winui/Container.h"
@@ -17,26 +15,11 @@ using standin::Bstr;
 
 namespace test {
 
-RecordingFlashHandler::RecordingFlashHandler(HandlerLog& log) : myLog(log)
-{
-    ++myLog.handlersMade;
-}
-
 RecordingFlashHandler::~RecordingFlashHandler()
 {
     ++myLog.handlersDeleted;
     if (myLog.onDelete)
         myLog.onDelete();
-}
-
-TestSkyvane::TestSkyvane(const std::wstring& installFolder, HandlerLog& log)
-    : myInstallFolder(installFolder), myLog(log)
-{
-}
-
-FlashHandler* TestSkyvane::createFlashHandler()
-{
-    return new RecordingFlashHandler(myLog);
 }
 
 RecordingFlashHost::RecordingFlashHost()
@@ -49,13 +32,8 @@ RecordingFlashHost::RecordingFlashHost()
 void RecordingFlashHost::showFlashMissingPage(bool installed, const par::FileVersion& installedVersion,
                                               const par::FileVersion& requiredVersion)
 {
-    pages.push_back({installed, installedVersion.toString()});
+    pageVersions.push_back(installed ? installedVersion.toString() : L"none");
     FlashHost::showFlashMissingPage(installed, installedVersion, requiredVersion);
-}
-
-void RecordingFlashHost::openDownloadPage(const std::wstring& address)
-{
-    openedAddresses.push_back(address);
 }
 
 void ProductTestBase::SetUp()
@@ -77,15 +55,9 @@ void ProductTestBase::TearDown()
 
 void ProductTestBase::installMovie(const std::wstring& script)
 {
-    const std::string source = PRODUCT_MOVIES;
-    const std::wstring from = L"Z:" + std::wstring(source.begin(), source.end()) + L"/" + script;
-    ASSERT_TRUE(CopyFileW(from.c_str(), myFolder.file(FlashHost::MOVIE_FILE_NAME).c_str(), FALSE))
-        << "no movie script " << script.c_str();
-}
-
-void ProductTestBase::makeSkyvane()
-{
-    mySkyvane = std::make_unique<TestSkyvane>(myFolder.path(), myHandlerLog);
+    const std::string folder = PRODUCT_MOVIES;
+    const std::wstring from = L"Z:" + std::wstring(folder.begin(), folder.end()) + L"/" + script;
+    ASSERT_TRUE(CopyFileW(from.c_str(), myFolder.file(FlashHost::MOVIE_FILE_NAME).c_str(), FALSE));
 }
 
 void ProductTestBase::registerNoPlayer()
@@ -95,22 +67,11 @@ void ProductTestBase::registerNoPlayer()
 
 void ProductTestBase::registerPlayer(const std::wstring& defaultValue)
 {
+    const std::wstring path = myPlayerKey.path() + L"\\InprocServer32";
     par::ScopedRegKey key;
-    ASSERT_EQ(ERROR_SUCCESS, par::openRegKeyForWrite(key.receive(), HKEY_CURRENT_USER,
-                                                     myPlayerKey.path() + L"\\InprocServer32"));
+    ASSERT_EQ(ERROR_SUCCESS, par::openRegKeyForWrite(key.receive(), HKEY_CURRENT_USER, path));
     ASSERT_EQ(ERROR_SUCCESS, par::writeRegString(key.get(), L"", defaultValue));
-    FlashPlayerRegistration::setKey(HKEY_CURRENT_USER, myPlayerKey.path() + L"\\InprocServer32");
-}
-
-std::wstring ProductTestBase::standInPath()
-{
-    FlashPlayerRegistration::resetKey();
-    return FlashPlayerRegistration::readPlayerPath();
-}
-
-std::wstring ProductTestBase::versionedPlayerPath(const std::wstring& suffix)
-{
-    return par::Application::getApplicationDirPath() + L"\\player_" + suffix + L".dll";
+    FlashPlayerRegistration::setKey(HKEY_CURRENT_USER, path);
 }
 
 HtmlWindow* ProductTestBase::pageWindow(AbstractFlashHost& host)
@@ -159,11 +120,6 @@ void ProductTestBase::followLink(HtmlWindow* page, const std::wstring& url)
     OLECHAR* translated = nullptr;
     ASSERT_EQ(S_OK, handler->TranslateUrl(0, &copy[0], &translated));
     CoTaskMemFree(translated);
-}
-
-bool ProductTestBase::pumpUntil(const std::function<bool()>& condition, unsigned timeoutMs)
-{
-    return test::pumpUntil(condition, timeoutMs);
 }
 
 } // namespace test

@@ -7,6 +7,7 @@
 #include "IFlashStandIn.h"
 #include "LogCapture.h"
 #include "MessageBoxCloser.h"
+#include "MessagePump.h"
 #include "TempDir.h"
 #include "TempRegistryKey.h"
 #include "TestApplication.h"
@@ -15,6 +16,7 @@
 
 #include <wrl/client.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -31,8 +33,8 @@ struct HandlerLog {
     std::vector<SwfWindow*> windowsCreated;
     int movieReady = 0;
     int shutdownDone = 0;
-    int notResponding = 0;
-    int handlersMade = 0;
+    // Told on the hang monitor's thread.
+    std::atomic<int> notResponding{0};
     int handlersDeleted = 0;
     // Called by the handler's destructor.
     std::function<void()> onDelete;
@@ -40,7 +42,7 @@ struct HandlerLog {
 
 class RecordingFlashHandler : public FlashHandler {
 public:
-    explicit RecordingFlashHandler(HandlerLog& log);
+    explicit RecordingFlashHandler(HandlerLog& log) : myLog(log) {}
     ~RecordingFlashHandler() override;
 
 protected:
@@ -57,13 +59,13 @@ private:
 // counted.
 class TestSkyvane : public Skyvane {
 public:
-    TestSkyvane(const std::wstring& installFolder, HandlerLog& log);
+    TestSkyvane(const std::wstring& installFolder, HandlerLog& log) : myInstallFolder(installFolder), myLog(log) {}
 
     std::wstring getInstallFolder() override { return myInstallFolder; }
     int closes = 0;
 
 protected:
-    FlashHandler* createFlashHandler() override;
+    FlashHandler* createFlashHandler() override { return new RecordingFlashHandler(myLog); }
     void close() override { ++closes; }
 
 private:
@@ -71,30 +73,25 @@ private:
     HandlerLog& myLog;
 };
 
-// A flash host whose page road can be watched without a browser: it records
-// what the Flash-missing page was told and the addresses it would open.
+// A flash host whose page road runs without a browser: it records what the
+// Flash-missing page was told and the addresses it would open.
 class RecordingFlashHost : public FlashHost {
 public:
-    struct Page {
-        bool installed;
-        std::wstring installedVersion;
-    };
-
     RecordingFlashHost();
 
-    std::vector<Page> pages;
+    std::vector<std::wstring> pageVersions;
     std::vector<std::wstring> openedAddresses;
 
 protected:
+    // Records "none" when no player is installed.
     void showFlashMissingPage(bool installed, const par::FileVersion& installedVersion,
                               const par::FileVersion& requiredVersion) override;
-    void openDownloadPage(const std::wstring& address) override;
+    void openDownloadPage(const std::wstring& address) override { openedAddresses.push_back(address); }
 };
 
-// One facade under a test application with a main window, in a
-// single-threaded apartment; the Flash control is the stand-in registered in
-// the prefix. Player registrations other than that one are written under a
-// key of the test's own.
+// A facade under a test application with a main window, in a single-threaded
+// apartment. The Flash control is the stand-in registered in the prefix;
+// other player registrations are written under a key of the test's own.
 class ProductTestBase : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -102,25 +99,17 @@ protected:
 
     // Copies a movie script of this folder in as the product movie.
     void installMovie(const std::wstring& script);
-    void makeSkyvane();
-
-    // The player registration the host reads from now on: none, or a key
-    // whose default value is the given text.
+    void makeSkyvane() { mySkyvane = std::make_unique<TestSkyvane>(myFolder.path(), myHandlerLog); }
+    // What the host reads from now on: no registration, or one whose default
+    // value is the given text.
     void registerNoPlayer();
     void registerPlayer(const std::wstring& defaultValue);
-    // The registered stand-in's file, of version 10.0.0.0.
-    static std::wstring standInPath();
-    // Files of this test's build that carry the given Flash Player version.
-    static std::wstring versionedPlayerPath(const std::wstring& suffix);
 
     static HtmlWindow* pageWindow(AbstractFlashHost& host);
-    // The movie's control, steered as the movie.
     static ComPtr<IFlashStandIn> standInOf(SwfWindow* swf);
-    // Writes of a movie variable, oldest first.
     static std::vector<std::wstring> variableValues(IFlashStandIn* standIn, const std::wstring& name);
-    // Plays a page link as the browser does: through the window's TranslateUrl.
+    // A page link, as the browser plays it: through the window's TranslateUrl.
     static void followLink(HtmlWindow* page, const std::wstring& url);
-    bool pumpUntil(const std::function<bool()>& condition, unsigned timeoutMs = 3000);
 
     MessageBoxCloser myBoxes;
     LogCapture myAppLog{"app"};
