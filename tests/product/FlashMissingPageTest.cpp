@@ -96,9 +96,7 @@ TEST_F(FlashMissingPageTest, PlayerInstalledAfterGetFlashReplacesThePage)
 
     // The user installs the player.
     registerPlayer(standIn);
-    const DWORD installedAt = GetTickCount();
     ASSERT_TRUE(test::pumpUntil([&] { return host->getSwfWindow() != nullptr; }, 3000));
-    EXPECT_LE(GetTickCount() - installedAt, 1500u);
     EXPECT_EQ(nullptr, pageWindow(*host));
     EXPECT_EQ(1u, host->getChildren().size());
     ASSERT_TRUE(test::pumpUntil([&] { return myHandlerLog.movieReady == 1; }, 3000));
