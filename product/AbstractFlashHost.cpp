@@ -19,8 +19,9 @@ namespace {
 // The page or the movie takes the whole host.
 const par::FlowLayout::Constraints FILL = {par::FlowLayout::WEIGHTED, 0.5};
 
-std::wstring flashMissingPage(const std::wstring& documentName, const std::wstring& picturePath, bool installed,
-                              const par::FileVersion& installedVersion, const par::FileVersion& requiredVersion)
+std::wstring flashMissingPage(const std::wstring& documentName, const std::wstring& picturePath,
+                              bool installed, const par::FileVersion& installedVersion,
+                              const par::FileVersion& requiredVersion)
 {
     const std::wstring message = installed
         ? L"Your version of Flash Player (" + installedVersion.toString()

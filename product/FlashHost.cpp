@@ -43,13 +43,15 @@ bool FlashHost::loadSwf(SwfWindow* swf)
         return false;
     }
     Skyvane* skyvane = Skyvane::instance();
-    const std::wstring path = (skyvane ? skyvane->getInstallFolder() : std::wstring()) + L"\\" + MOVIE_FILE_NAME;
+    const std::wstring folder = skyvane ? skyvane->getInstallFolder() : std::wstring();
+    const std::wstring path = folder + L"\\" + MOVIE_FILE_NAME;
     if (!par::fileExists(path)) {
         par::logInfo("FlashHost: SWF file not found:\"" + par::toNarrow(path) + "\"");
         return false;
     }
     if (!swf->getFlash()) {
-        par::logSevere("FlashHost.loadSwf(), no Flash control, the movie is not loaded: " + par::toNarrow(path));
+        par::logSevere("FlashHost.loadSwf(), no Flash control, the movie is not loaded: "
+                       + par::toNarrow(path));
         return false;
     }
     const HRESULT loaded = swf->getFlash()->put_Movie(_bstr_t(path.c_str()));

@@ -37,11 +37,8 @@ Skyvane::~Skyvane()
     // Events and hang reports that still arrive find no facade from here on.
     Skyvane* self = this;
     ourInstance.compare_exchange_strong(self, nullptr);
-    if (myFlashHost) {
-        if (par::Window* parent = myFlashHost->getParent())
-            parent->removeChild(myFlashHost.get());
-        myFlashHost.reset();
-    }
+    // Also when nested: a window leaves its parent's children as it goes.
+    myFlashHost.reset();
     myFlashHandler.reset();
     myTrayColors.reset();
 }
@@ -105,7 +102,8 @@ void Skyvane::loadFullscreenDisplayMode()
         != ERROR_SUCCESS)
         return;
     DWORD id = 0;
-    if (par::readRegDword(key.get(), L"id", &id) != ERROR_SUCCESS || id != par::FullscreenDisplayMode::PROVIDED)
+    if (par::readRegDword(key.get(), L"id", &id) != ERROR_SUCCESS
+        || id != par::FullscreenDisplayMode::PROVIDED)
         return;
     myFullscreenDisplayMode.id = par::FullscreenDisplayMode::PROVIDED;
     readDword(key.get(), L"width", myFullscreenDisplayMode.width);

@@ -83,10 +83,10 @@ TEST_F(FlashHostTest, MovieRoadEndsInTheShutdownHandshake)
     EXPECT_EQ(0, mySkyvane->closes);
     EXPECT_EQ(0, myHandlerLog.shutdownDone);
 
+    const Bstr shutdownDone(
+        L"<invoke name=\"shutdownDone\" returntype=\"xml\"><arguments></arguments></invoke>");
     Bstr answer;
-    ASSERT_EQ(S_OK, standIn->FireFlashCall(
-                        Bstr(L"<invoke name=\"shutdownDone\" returntype=\"xml\"><arguments></arguments></invoke>").get(),
-                        answer.out()));
+    ASSERT_EQ(S_OK, standIn->FireFlashCall(shutdownDone.get(), answer.out()));
     EXPECT_EQ(L"", answer.text());
     EXPECT_EQ(1, myHandlerLog.shutdownDone);
     EXPECT_EQ(0, mySkyvane->closes);
@@ -125,8 +125,8 @@ TEST_F(FlashHostTest, HangReportReachesTheHandlerFromTheMonitorThread)
     ASSERT_NE(nullptr, swf);
     ASSERT_TRUE(swf->getInfiniteLoopMonitor()->isEnabled());
     standInOf(swf)->SetHang(VARIANT_TRUE);
-    ASSERT_TRUE(test::pumpUntil([&] { return myHandlerLog.notResponding == 1; },
-                                InfiniteLoopMonitor::IDLE_MS + InfiniteLoopMonitor::ANSWER_TIMEOUT_MS + 3000));
+    const unsigned limit = InfiniteLoopMonitor::IDLE_MS + InfiniteLoopMonitor::ANSWER_TIMEOUT_MS + 3000;
+    ASSERT_TRUE(test::pumpUntil([&] { return myHandlerLog.notResponding == 1; }, limit));
     EXPECT_TRUE(myAppLog.contains("Flash did not responded within 10 seconds, it maybe an infinite loop or a "
                                   "time consuming operation.\n"));
 }
@@ -166,7 +166,8 @@ TEST_F(FlashHostTest, HostStandsWithoutAControl)
     SwfWindow* swf = mySkyvane->getSwfWindow();
     ASSERT_NE(nullptr, swf);
     EXPECT_EQ(nullptr, swf->getFlash());
-    EXPECT_TRUE(myAppLog.contains("FlashHost::createSwfWindow(), no Flash control, the background is not set\n"));
+    EXPECT_TRUE(
+        myAppLog.contains("FlashHost::createSwfWindow(), no Flash control, the background is not set\n"));
     EXPECT_TRUE(myAppLog.contains("FlashHost.loadSwf(), no Flash control, the movie is not loaded: "));
     EXPECT_FALSE(host->loadSwf(swf));
     mySkyvane->exit();

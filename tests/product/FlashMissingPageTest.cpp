@@ -53,7 +53,8 @@ TEST_F(FlashMissingPageTest, EveryUnusablePlayerGetsThePage)
         EXPECT_NE(nullptr, pageWindow(*host));
         EXPECT_EQ(std::vector<std::wstring>{variant.second}, host->pageVersions);
         // Wine has no HTML engine: the page cannot be written, the host stands.
-        EXPECT_EQ("AbstractFlashHost::showFlashMissingPage(), the page is not shown, result=-7\n", myAppLog.text());
+        EXPECT_EQ("AbstractFlashHost::showFlashMissingPage(), the page is not shown, result=-7\n",
+                  myAppLog.text());
         myAppLog.clear();
         host->setFocus();
     }

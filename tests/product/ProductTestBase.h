@@ -59,7 +59,10 @@ private:
 // counted.
 class TestSkyvane : public Skyvane {
 public:
-    TestSkyvane(const std::wstring& installFolder, HandlerLog& log) : myInstallFolder(installFolder), myLog(log) {}
+    TestSkyvane(const std::wstring& installFolder, HandlerLog& log)
+        : myInstallFolder(installFolder), myLog(log)
+    {
+    }
 
     std::wstring getInstallFolder() override { return myInstallFolder; }
     int closes = 0;
