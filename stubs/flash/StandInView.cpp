@@ -52,6 +52,12 @@ void StandInView::setLines(const std::vector<std::wstring>& lines)
     redraw();
 }
 
+void StandInView::setStatus(const std::wstring& status)
+{
+    myStatus = status;
+    redraw();
+}
+
 void StandInView::redraw()
 {
     if (myWindow)
@@ -83,6 +89,10 @@ void StandInView::paint(HDC dc)
     for (const std::wstring& line : myLines) {
         TextOutW(dc, kMargin, y, line.c_str(), static_cast<int>(line.size()));
         y += lineHeight;
+    }
+    if (!myStatus.empty()) {
+        const std::wstring status = L"Last: " + myStatus;
+        TextOutW(dc, kMargin, y + lineHeight / 2, status.c_str(), static_cast<int>(status.size()));
     }
     SelectObject(dc, oldFont);
 }
