@@ -280,15 +280,15 @@ HRESULT STDMETHODCALLTYPE FlashStandIn::CallFunction(BSTR request, BSTR* respons
     const bool decoded = decodeInvoke(document, name, arguments);
     myMovie.recordCall(decoded ? name : std::wstring(), document);
     MovieScript::FunctionAnswer answer;
-    if (!decoded || mySchedule.hangs() || !myMovie.answerCall(name, arguments, answer))
+    if (!decoded || mySchedule.hangs() || !myMovie.answerCall(name, arguments, answer)) {
         answer = {std::wstring(), E_FAIL};
-    else {
+    } else {
         for (const std::wstring& callback : myMovie.callbacksOf(name))
             fireFlashCall(callback, nullptr);
     }
 
-    std::wstring outcome = FAILED(answer.failure) ? L"fail " + hresultText(answer.failure)
-                                                  : answer.value;
+    const std::wstring outcome = FAILED(answer.failure) ? L"fail " + hresultText(answer.failure)
+                                                        : answer.value;
     if (!decoded)
         arguments.assign(1, document);
     // The fields of a call are as many as its arguments.
