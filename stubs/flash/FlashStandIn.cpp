@@ -89,12 +89,16 @@ std::wstring hresultText(HRESULT result)
     return text;
 }
 
-// The function name of a call document, or the empty text.
+// The function name of a call document for the transcript, or the empty
+// text. Read from the text as written: a parser per event would cost more
+// than the host's whole answer.
 std::wstring invokeName(const std::wstring& request)
 {
-    std::wstring name;
-    std::vector<std::wstring> arguments;
-    return decodeInvoke(request, name, arguments) ? name : std::wstring();
+    const std::wstring prefix = L"<invoke name=\"";
+    if (request.compare(0, prefix.size(), prefix) != 0)
+        return std::wstring();
+    const std::wstring::size_type end = request.find(L'"', prefix.size());
+    return end == std::wstring::npos ? std::wstring() : request.substr(prefix.size(), end - prefix.size());
 }
 
 // True when the index names an entry of the log.

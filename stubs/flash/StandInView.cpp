@@ -58,10 +58,11 @@ void StandInView::setStatus(const std::wstring& status)
     redraw();
 }
 
+// Once until the next paint: the status changes with every call.
 void StandInView::redraw()
 {
-    if (myWindow)
-        InvalidateRect(myWindow, nullptr, FALSE);
+    if (myWindow && !myRedrawPending)
+        myRedrawPending = InvalidateRect(myWindow, nullptr, FALSE) != FALSE;
 }
 
 void StandInView::paint(HDC dc)
@@ -111,6 +112,7 @@ LRESULT CALLBACK StandInView::windowProc(HWND window, UINT message, WPARAM wPara
         return 1;
     case WM_PAINT: {
         PAINTSTRUCT ps;
+        view->myRedrawPending = false;
         HDC dc = BeginPaint(window, &ps);
         view->paint(dc);
         EndPaint(window, &ps);
@@ -122,6 +124,7 @@ LRESULT CALLBACK StandInView::windowProc(HWND window, UINT message, WPARAM wPara
     case WM_NCDESTROY:
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         view->myWindow = nullptr;
+        view->myRedrawPending = false;
         break;
     }
     return DefWindowProcW(window, message, wParam, lParam);

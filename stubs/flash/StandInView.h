@@ -34,6 +34,7 @@ private:
     void redraw();
 
     HWND myWindow = nullptr;
+    bool myRedrawPending = false;
     COLORREF myBackground = RGB(255, 255, 255);
     std::wstring myTitle;
     std::vector<std::wstring> myLines;
