@@ -16,9 +16,6 @@ namespace standin {
 
 namespace {
 
-const UINT kLoadStepMessage = WM_APP + 1;
-const UINT kRespondMessage = WM_APP + 2;
-
 // What the control reports while a movie loads, one step per posted message
 // as a real movie advances frame by frame.
 struct LoadStep {
@@ -71,6 +68,39 @@ std::wstring fileName(const std::wstring& path)
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
+std::wstring folderName(const std::wstring& path)
+{
+    const std::wstring::size_type slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+// A path the script names, relative to the script's folder unless absolute.
+std::wstring resolvePath(const std::wstring& folder, const std::wstring& path)
+{
+    const bool absolute = (path.size() > 1 && path[1] == L':') ||
+                          (!path.empty() && (path[0] == L'\\' || path[0] == L'/'));
+    return absolute || folder.empty() ? path : folder + L"\\" + path;
+}
+
+std::wstring hresultText(HRESULT result)
+{
+    wchar_t text[16];
+    swprintf(text, 16, L"0x%08lX", static_cast<unsigned long>(result));
+    return text;
+}
+
+// The function name of a call document for the transcript, or the empty
+// text. Read from the text as written: a parser per event would cost more
+// than the host's whole answer.
+std::wstring invokeName(const std::wstring& request)
+{
+    const std::wstring prefix = L"<invoke name=\"";
+    if (request.compare(0, prefix.size(), prefix) != 0)
+        return std::wstring();
+    const std::wstring::size_type end = request.find(L'"', prefix.size());
+    return end == std::wstring::npos ? std::wstring() : request.substr(prefix.size(), end - prefix.size());
+}
+
 // True when the index names an entry of the log.
 template <class T>
 bool inRange(const std::vector<T>& log, long index)
@@ -92,7 +122,8 @@ HRESULT FlashStandIn::create(REFIID riid, void** object)
     return result;
 }
 
-FlashStandIn::FlashStandIn() : myConnectionPoint(*this), myMessages(*this)
+FlashStandIn::FlashStandIn()
+    : myConnectionPoint(*this), myMessages(*this), mySchedule(myMessages)
 {
     addModuleReference();
     myView.setBackground(kDefaultBackground);
@@ -187,15 +218,23 @@ HRESULT STDMETHODCALLTYPE FlashStandIn::put_Movie(BSTR movie)
         par::getLog("standin.flash")
             ->severe("FlashStandIn::put_Movie(), " + par::toNarrow(error) + ", path=" +
                      par::toNarrow(path));
+        record(L"load-failed", {path, error});
         return result;
     }
+    const std::wstring folder = folderName(path);
+    if (!script.transcript.empty() && !myTranscript.open(resolvePath(folder, script.transcript)))
+        par::getLog("standin.flash")
+            ->severe("FlashStandIn::put_Movie(), cannot open the transcript " +
+                     par::toNarrow(script.transcript));
     stopMovie();
-    myMovie.start(script);
+    myMovie.start(script, folder);
     myActions = script.actions;
     myReadyState = FLASH_READYSTATE_LOADING;
     myView.setTitle(fileName(path));
-    showLines();
-    myMessages.post(kLoadStepMessage, myGeneration);
+    myView.setLines(myMovie.lines());
+    record(L"load", {path});
+    const WPARAM generation = myGeneration;
+    mySchedule.plan(0, [this, generation] { runLoadStep(0, generation); });
     return S_OK;
 }
 
@@ -213,11 +252,12 @@ HRESULT STDMETHODCALLTYPE FlashStandIn::SetVariable(BSTR name, BSTR value)
     const std::wstring variable = Bstr::toString(name);
     const std::wstring text = Bstr::toString(value);
     myMovie.writeVariable(variable, text);
-    std::wstring response;
-    if (variable == L"xmlRequest" && myMovie.answerRequest(text, response)) {
-        myResponses.push_back(response);
-        myMessages.post(kRespondMessage, 0);
-    }
+    record(L"set", {variable, text});
+    if (variable == L"xmlRequest")
+        answerRequest(text);
+    // A movie notices a variable on its next frame, never inside the write.
+    for (const MovieScript::Action& action : myMovie.reactionsTo(variable, text))
+        planAction(action);
     return S_OK;
 }
 
@@ -240,14 +280,25 @@ HRESULT STDMETHODCALLTYPE FlashStandIn::CallFunction(BSTR request, BSTR* respons
     *response = nullptr;
     const std::wstring document = Bstr::toString(request);
     std::wstring name;
-    const bool decoded = decodeInvokeName(document, name);
+    std::vector<std::wstring> arguments;
+    const bool decoded = decodeInvoke(document, name, arguments);
     myMovie.recordCall(decoded ? name : std::wstring(), document);
     MovieScript::FunctionAnswer answer;
-    if (!decoded || myMovie.hangs() || !myMovie.findFunction(name, answer))
-        return E_FAIL;
+    if (!decoded || mySchedule.hangs() || !myMovie.answerCall(name, arguments, answer)) {
+        answer = {std::wstring(), E_FAIL};
+    } else {
+        for (const std::wstring& callback : myMovie.callbacksOf(name))
+            fireFlashCall(callback, nullptr);
+    }
 
-    for (const std::wstring& callback : myMovie.callbacksOf(name))
-        fireFlashCall(callback, nullptr);
+    const std::wstring outcome = FAILED(answer.failure) ? L"fail " + hresultText(answer.failure)
+                                                        : answer.value;
+    if (!decoded)
+        arguments.assign(1, document);
+    // The fields of a call are as many as its arguments.
+    std::vector<std::wstring> fields{name, outcome};
+    fields.insert(fields.end(), arguments.begin(), arguments.end());
+    record(L"call", fields);
     if (FAILED(answer.failure))
         return answer.failure;
     *response = Bstr(answer.value).release();
@@ -490,7 +541,7 @@ HRESULT STDMETHODCALLTYPE FlashStandIn::SetRequestIgnored(BSTR id, VARIANT_BOOL 
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::SetHang(VARIANT_BOOL hang)
 {
-    myMovie.setHang(hang != VARIANT_FALSE);
+    setHang(hang != VARIANT_FALSE);
     return S_OK;
 }
 
@@ -568,64 +619,54 @@ HRESULT STDMETHODCALLTYPE FlashStandIn::GetShownLines(BSTR* lines)
 void FlashStandIn::onMessage(UINT message, WPARAM wParam)
 {
     Hold hold(static_cast<IShockwaveFlash*>(this));
-    if (message == kLoadStepMessage) {
-        runLoadStep(wParam);
-    } else if (message == kRespondMessage) {
-        if (myResponses.empty())
-            return;
-        const std::wstring response = myResponses.front();
-        myResponses.pop_front();
-        fireFsCommand(L"xmlResponse", response);
-    } else if (message == WM_TIMER) {
-        const DWORD delay = static_cast<DWORD>(wParam);
-        myMessages.stopTimer(delay);
-        if (myTimedDelays.erase(delay))
-            runActions(delay);
-    }
+    if (message == MovieSchedule::kWakeMessage ||
+        (message == WM_TIMER && wParam == MovieSchedule::kTimerId))
+        mySchedule.onWake();
 }
 
 void FlashStandIn::stopMovie()
 {
     ++myGeneration;
-    myLoadStep = 0;
-    for (DWORD delay : myTimedDelays)
-        myMessages.stopTimer(delay);
-    myTimedDelays.clear();
-    myResponses.clear();
+    mySchedule.clear();
 }
 
-void FlashStandIn::runLoadStep(WPARAM generation)
+void FlashStandIn::runLoadStep(size_t step, WPARAM generation)
 {
-    if (generation != myGeneration || myLoadStep >= kLoadStepCount)
-        return;
-    const LoadStep& step = kLoadSteps[myLoadStep++];
-    if (step.event == DISPID_FLASH_READYSTATECHANGE)
-        myReadyState = step.value;
-    fireLong(step.event, step.value);
+    const LoadStep& load = kLoadSteps[step];
+    if (load.event == DISPID_FLASH_READYSTATECHANGE)
+        myReadyState = load.value;
+    fireLong(load.event, load.value);
     // The host may have loaded another movie or closed the control meanwhile.
     if (generation != myGeneration)
         return;
-    if (myLoadStep < kLoadStepCount) {
-        myMessages.post(kLoadStepMessage, generation);
-        return;
-    }
-    for (const MovieScript::Action& action : myActions) {
-        if (action.delayMs != 0 && myTimedDelays.insert(action.delayMs).second)
-            myMessages.startTimer(action.delayMs, action.delayMs);
-    }
-    runActions(0);
+    if (step + 1 < kLoadStepCount)
+        mySchedule.plan(0, [this, step, generation] { runLoadStep(step + 1, generation); });
+    else
+        startActions(generation);
 }
 
-void FlashStandIn::runActions(DWORD delayMs)
+// The actions without a delay run at once, in file order, until one makes
+// the movie hang; the rest are planned.
+void FlashStandIn::startActions(WPARAM generation)
 {
-    const WPARAM generation = myGeneration;
     const std::vector<MovieScript::Action> actions = myActions;
     for (const MovieScript::Action& action : actions) {
         if (generation != myGeneration)
             return;
-        if (action.delayMs == delayMs)
+        if (action.delayMs == 0 && !mySchedule.hangs())
             runAction(action);
+        else
+            planAction(action);
     }
+}
+
+void FlashStandIn::planAction(const MovieScript::Action& action)
+{
+    const WPARAM generation = myGeneration;
+    mySchedule.plan(action.delayMs, [this, action, generation] {
+        if (generation == myGeneration)
+            runAction(action);
+    });
 }
 
 void FlashStandIn::runAction(const MovieScript::Action& action)
@@ -633,7 +674,8 @@ void FlashStandIn::runAction(const MovieScript::Action& action)
     switch (action.kind) {
     case MovieScript::Action::Kind::Show:
         myMovie.addLine(action.first);
-        showLines();
+        myView.setLines(myMovie.lines());
+        record(L"show", {action.first});
         break;
     case MovieScript::Action::Kind::FsCommand:
         fireFsCommand(action.first, action.second);
@@ -641,30 +683,90 @@ void FlashStandIn::runAction(const MovieScript::Action& action)
     case MovieScript::Action::Kind::FlashCall:
         fireFlashCall(action.first, nullptr);
         break;
-    case MovieScript::Action::Kind::Hang:
-        myMovie.setHang(true);
+    case MovieScript::Action::Kind::Event:
+        fireEvent(action.first, action.second);
+        break;
+    case MovieScript::Action::Kind::Hang: {
+        setHang(true);
+        if (!action.first.empty()) {
+            const WPARAM generation = myGeneration;
+            const DWORD duration = std::wcstoul(action.first.c_str(), nullptr, 10);
+            mySchedule.plan(duration, [this, generation] {
+                if (generation == myGeneration)
+                    setHang(false);
+            }, true);
+        }
+        break;
+    }
+    case MovieScript::Action::Kind::Unhang:
+        setHang(false);
+        break;
+    case MovieScript::Action::Kind::Answers:
+        myMovie.apply(*action.answers);
         break;
     }
 }
 
-void FlashStandIn::showLines()
+// To every uin the host subscribed for the service, in order.
+void FlashStandIn::fireEvent(const std::wstring& serviceId, const std::wstring& eventId)
 {
-    myView.setLines(myMovie.lines());
+    const std::vector<std::wstring> uins = myMovie.subscribers(serviceId);
+    if (uins.empty())
+        record(L"no-subscriber", {serviceId, eventId});
+    const WPARAM generation = myGeneration;
+    for (const std::wstring& uin : uins) {
+        if (generation != myGeneration)
+            return;
+        fireFsCommand(L"xmlCommandEvent", makeCommandEvent(uin, serviceId, eventId));
+    }
+}
+
+void FlashStandIn::answerRequest(const std::wstring& document)
+{
+    MovieScript::RequestRule rule;
+    std::wstring response;
+    if (!myMovie.answerRequest(document, rule, response) || rule.never)
+        return;
+    const WPARAM generation = myGeneration;
+    mySchedule.plan(rule.delayMs, [this, response, generation] {
+        if (generation == myGeneration)
+            fireFsCommand(L"xmlResponse", response);
+    });
+}
+
+void FlashStandIn::setHang(bool hang)
+{
+    if (hang == mySchedule.hangs())
+        return;
+    mySchedule.setHang(hang);
+    record(hang ? L"hang" : L"unhang", {});
+}
+
+void FlashStandIn::record(const wchar_t* kind, const std::vector<std::wstring>& fields)
+{
+    myTranscript.write(kind, fields);
+    myView.setStatus(std::wstring(kind) + (fields.empty() ? L"" : L" " + fields.front()));
 }
 
 // --- events ---
 
 bool FlashStandIn::fireFlashCall(const std::wstring& request, std::wstring* returnValue)
 {
+    const std::wstring name = invokeName(request);
+    record(L"flashcall", {name, request});
     Bstr text(request);
     VARIANTARG argument;
     VariantInit(&argument);
     argument.vt = VT_BSTR;
     argument.bstrVal = text.get();
     myReturnSlots.emplace_back();
-    myConnectionPoint.fire(DISPID_FLASH_FLASHCALL, &argument, 1);
+    fire(DISPID_FLASH_FLASHCALL, &argument, 1);
     const std::optional<std::wstring> handed = myReturnSlots.back();
     myReturnSlots.pop_back();
+    if (handed)
+        record(L"return", {name, *handed});
+    else
+        record(L"no-return", {name});
     if (handed && returnValue)
         *returnValue = *handed;
     return handed.has_value();
@@ -672,6 +774,7 @@ bool FlashStandIn::fireFlashCall(const std::wstring& request, std::wstring* retu
 
 void FlashStandIn::fireFsCommand(const std::wstring& command, const std::wstring& args)
 {
+    record(L"fscommand", {command, args});
     Bstr commandText(command);
     Bstr argsText(args);
     VARIANTARG arguments[2];
@@ -681,16 +784,24 @@ void FlashStandIn::fireFsCommand(const std::wstring& command, const std::wstring
     arguments[0].bstrVal = argsText.get();
     arguments[1].vt = VT_BSTR;
     arguments[1].bstrVal = commandText.get();
-    myConnectionPoint.fire(DISPID_FLASH_FSCOMMAND, arguments, 2);
+    fire(DISPID_FLASH_FSCOMMAND, arguments, 2);
 }
 
 void FlashStandIn::fireLong(DISPID event, long value)
 {
+    record(event == DISPID_FLASH_PROGRESS ? L"progress" : L"ready-state", {std::to_wstring(value)});
     VARIANTARG argument;
     VariantInit(&argument);
     argument.vt = VT_I4;
     argument.lVal = value;
-    myConnectionPoint.fire(event, &argument, 1);
+    fire(event, &argument, 1);
+}
+
+void FlashStandIn::fire(DISPID event, VARIANTARG* args, UINT count)
+{
+    mySchedule.enterEvent();
+    myConnectionPoint.fire(event, args, count);
+    mySchedule.leaveEvent();
 }
 
 } // namespace standin

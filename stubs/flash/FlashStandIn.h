@@ -4,16 +4,16 @@
 #include "FlashInterfaceDefaults.h"
 #include "IFlashStandIn.h"
 #include "MessageWindow.h"
+#include "MovieSchedule.h"
 #include "MovieState.h"
 #include "StandInView.h"
+#include "Transcript.h"
 
 #include <windows.h>
 #include <ocidl.h>
 #include <oleidl.h>
 
-#include <deque>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -136,17 +136,24 @@ private:
 
     HRESULT activate(IOleClientSite* site, HWND parent, LPCRECT rect);
     void deactivate();
-    // Ends what the current movie still has planned: loading steps, timed
-    // actions, request answers.
+    // Ends what the current movie still has planned.
     void stopMovie();
-    void runLoadStep(WPARAM generation);
-    void runActions(DWORD delayMs);
+    void runLoadStep(size_t step, WPARAM generation);
+    void startActions(WPARAM generation);
+    void planAction(const MovieScript::Action& action);
     void runAction(const MovieScript::Action& action);
-    void showLines();
+    void fireEvent(const std::wstring& serviceId, const std::wstring& eventId);
+    void answerRequest(const std::wstring& document);
+    void setHang(bool hang);
+
+    // One transcript entry; the window shows the last one.
+    void record(const wchar_t* kind, const std::vector<std::wstring>& fields);
 
     bool fireFlashCall(const std::wstring& request, std::wstring* returnValue);
     void fireFsCommand(const std::wstring& command, const std::wstring& args);
     void fireLong(DISPID event, long value);
+    // Fires one event while the movie counts as busy.
+    void fire(DISPID event, VARIANTARG* args, UINT count);
 
     LONG myReferences = 1;
     EventConnectionPoint myConnectionPoint;
@@ -159,11 +166,11 @@ private:
 
     long myReadyState = ShockwaveFlashObjects::FLASH_READYSTATE_UNINITIALIZED;
     std::vector<MovieScript::Action> myActions;
-    // Each load counts up; posted steps of an earlier load are dropped.
+    // Each load counts up; work of an earlier load that is still running
+    // stops when it sees another number.
     WPARAM myGeneration = 0;
-    size_t myLoadStep = 0;
-    std::set<DWORD> myTimedDelays;
-    std::deque<std::wstring> myResponses;
+    MovieSchedule mySchedule;
+    Transcript myTranscript;
     // One slot per FlashCall being fired, innermost last.
     std::vector<std::optional<std::wstring>> myReturnSlots;
 };

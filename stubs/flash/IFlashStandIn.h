@@ -28,7 +28,8 @@ struct IFlashStandIn : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE AddFunctionCallback(BSTR name, BSTR request) = 0;
 
     // Requests written into "xmlRequest" are answered unless their id is
-    // ignored or the movie hangs; a hanging movie answers no function either.
+    // ignored; a hanging movie answers them, and runs what else it planned,
+    // only when the hang ends, and answers no function meanwhile.
     virtual HRESULT STDMETHODCALLTYPE SetRequestIgnored(BSTR id, VARIANT_BOOL ignored) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetHang(VARIANT_BOOL hang) = 0;
 

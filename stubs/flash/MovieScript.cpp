@@ -29,20 +29,6 @@ std::wstring fromUtf8(const std::string& text)
     return wide;
 }
 
-// Splits the first blank-delimited word off the text; rest keeps inner blanks.
-void splitWord(const std::wstring& text, std::wstring& word, std::wstring& rest)
-{
-    const std::wstring trimmed = par::trimString(text, kBlanks);
-    const std::wstring::size_type end = trimmed.find_first_of(kBlanks);
-    if (end == std::wstring::npos) {
-        word = trimmed;
-        rest.clear();
-        return;
-    }
-    word = trimmed.substr(0, end);
-    rest = par::trimString(trimmed.substr(end), kBlanks);
-}
-
 bool parseNumber(const std::wstring& text, int base, unsigned long& value)
 {
     if (text.empty())
@@ -52,6 +38,98 @@ bool parseNumber(const std::wstring& text, int base, unsigned long& value)
     return *end == L'\0';
 }
 
+// Reads the words of one line. A word is either bare (up to the next blank)
+// or quoted ("..." with the escapes \" \\ \n \r \t); the text that runs to
+// the end of the line is bare (trimmed, kept as written) or one quoted word.
+class LineReader {
+public:
+    explicit LineReader(const std::wstring& text) : myText(text) {}
+
+    // False with the problem when a quoted word is not closed.
+    bool word(std::wstring& word, std::wstring& problem) { return take(word, problem, false); }
+
+    bool rest(std::wstring& rest, std::wstring& problem)
+    {
+        skipBlanks();
+        if (atQuote())
+            return take(rest, problem, true);
+        rest = par::trimString(myText.substr(myAt), kBlanks);
+        myAt = myText.size();
+        return true;
+    }
+
+    // The next character after blanks, or 0 at the end.
+    wchar_t peek()
+    {
+        skipBlanks();
+        return myAt < myText.size() ? myText[myAt] : L'\0';
+    }
+
+    // The character at once (no blanks skipped), or 0 at the end.
+    wchar_t next() const { return myAt < myText.size() ? myText[myAt] : L'\0'; }
+    void skip() { ++myAt; }
+
+    // Bare text up to one of the stop characters, trimmed.
+    std::wstring until(const wchar_t* stops)
+    {
+        const std::wstring::size_type end = myText.find_first_of(stops, myAt);
+        const std::wstring text = myText.substr(myAt, end == std::wstring::npos ? end : end - myAt);
+        myAt = end == std::wstring::npos ? myText.size() : end;
+        return par::trimString(text, kBlanks);
+    }
+
+    bool atQuote() { return peek() == L'"'; }
+
+private:
+    void skipBlanks()
+    {
+        while (myAt < myText.size() && std::wcschr(kBlanks, myText[myAt]))
+            ++myAt;
+    }
+
+    bool take(std::wstring& word, std::wstring& problem, bool wholeRest)
+    {
+        word.clear();
+        skipBlanks();
+        if (!atQuote()) {
+            const std::wstring::size_type end = myText.find_first_of(kBlanks, myAt);
+            word = myText.substr(myAt, end == std::wstring::npos ? end : end - myAt);
+            myAt = end == std::wstring::npos ? myText.size() : end;
+            return true;
+        }
+        for (++myAt; myAt < myText.size(); ++myAt) {
+            wchar_t c = myText[myAt];
+            if (c == L'"') {
+                ++myAt;
+                if (wholeRest && peek() != L'\0') {
+                    problem = L"nothing may follow a quoted text at the end of a line";
+                    return false;
+                }
+                return true;
+            }
+            if (c == L'\\' && myAt + 1 < myText.size()) {
+                c = myText[++myAt];
+                switch (c) {
+                case L'n': c = L'\n'; break;
+                case L'r': c = L'\r'; break;
+                case L't': c = L'\t'; break;
+                case L'"':
+                case L'\\': break;
+                default:
+                    problem = std::wstring(L"unknown escape \\") + c;
+                    return false;
+                }
+            }
+            word += c;
+        }
+        problem = L"a quoted text is not closed";
+        return false;
+    }
+
+    std::wstring myText;
+    std::wstring::size_type myAt = 0;
+};
+
 class Parser {
 public:
     Parser(MovieScript& script, std::wstring& error) : myScript(script), myError(error) {}
@@ -59,116 +137,292 @@ public:
     bool parseLine(const std::wstring& line, unsigned number)
     {
         myLine = number;
-        std::wstring keyword, rest;
-        splitWord(line, keyword, rest);
-        if (keyword.empty() || keyword[0] == L'#')
+        LineReader reader(line);
+        std::wstring keyword;
+        if (reader.peek() == L'\0' || reader.peek() == L'#')
             return true;
-        if (keyword == L"function")
-            return parseFunction(rest);
-        if (keyword == L"callback")
-            return parseCallback(rest);
-        if (keyword == L"ignore-request")
-            return parseIgnoreRequest(rest);
+        if (!reader.word(keyword, myProblem))
+            return fail(myProblem);
+        if (keyword == L"transcript")
+            return parseTranscript(reader);
         if (keyword == L"at")
-            return parseTimedAction(rest);
+            return parseTimedAction(reader);
+        if (keyword == L"on")
+            return parseReaction(reader);
+        if (isAnswerKeyword(keyword))
+            return parseAnswer(keyword, reader, myScript);
         MovieScript::Action action;
-        if (!parseAction(keyword, rest, action))
+        if (!parseAction(keyword, reader, action))
             return false;
         myScript.actions.push_back(action);
         return true;
     }
 
 private:
+    static bool isAnswerKeyword(const std::wstring& keyword)
+    {
+        return keyword == L"function" || keyword == L"callback" || keyword == L"request" ||
+               keyword == L"ignore-request";
+    }
+
     bool fail(const std::wstring& problem)
     {
         myError = L"line " + par::toWString(static_cast<int>(myLine)) + L": " + problem;
         return false;
     }
 
-    bool parseFunction(const std::wstring& text)
+    bool word(LineReader& reader, std::wstring& word) { return reader.word(word, myProblem) || fail(myProblem); }
+    bool rest(LineReader& reader, std::wstring& rest) { return reader.rest(rest, myProblem) || fail(myProblem); }
+
+    bool milliseconds(LineReader& reader, DWORD& delay)
     {
-        std::wstring name, answer;
-        splitWord(text, name, answer);
-        if (name.empty() || answer.empty())
+        std::wstring text;
+        unsigned long value = 0;
+        if (!word(reader, text))
+            return false;
+        if (!parseNumber(text, 10, value))
+            return fail(L"\"" + text + L"\" is not a number of milliseconds");
+        delay = value;
+        return true;
+    }
+
+    bool parseTranscript(LineReader& reader)
+    {
+        if (!rest(reader, myScript.transcript))
+            return false;
+        return !myScript.transcript.empty() || fail(L"transcript needs a file");
+    }
+
+    bool parseAnswer(const std::wstring& keyword, LineReader& reader, MovieScript& into)
+    {
+        if (keyword == L"function")
+            return parseFunction(reader, into);
+        if (keyword == L"callback")
+            return parseCallback(reader, into);
+        if (keyword == L"request")
+            return parseRequest(reader, into);
+        return parseIgnoreRequest(reader, into);
+    }
+
+    // NAME or NAME(ARGUMENT, ...): a bare argument is trimmed, "*" is any.
+    bool parseFunctionName(LineReader& reader, MovieScript::FunctionRule& rule)
+    {
+        if (reader.peek() == L'"')
+            return fail(L"a function name is not quoted");
+        rule.name = reader.until(L" \t(");
+        if (reader.next() != L'(')
+            return true;
+        reader.skip();
+        rule.hasPatterns = true;
+        if (reader.peek() == L')') {
+            reader.skip();
+            return true;
+        }
+        for (;;) {
+            std::optional<std::wstring> pattern;
+            if (reader.atQuote()) {
+                std::wstring quoted;
+                if (!word(reader, quoted))
+                    return false;
+                pattern = quoted;
+                if (reader.peek() != L',' && reader.peek() != L')')
+                    return fail(L"an argument list needs \",\" or \")\" after a quoted argument");
+            } else {
+                const std::wstring bare = reader.until(L",)");
+                if (bare != L"*")
+                    pattern = bare;
+            }
+            rule.patterns.push_back(pattern);
+            const wchar_t separator = reader.next();
+            if (separator != L',' && separator != L')')
+                return fail(L"an argument list ends with \")\"");
+            reader.skip();
+            if (separator == L')')
+                return true;
+        }
+    }
+
+    bool parseFunction(LineReader& reader, MovieScript& into)
+    {
+        MovieScript::FunctionRule rule;
+        if (!parseFunctionName(reader, rule))
+            return false;
+        const bool quoted = reader.atQuote();
+        std::wstring answer;
+        if (!rest(reader, answer))
+            return false;
+        if (rule.name.empty() || answer.empty())
             return fail(L"function needs a name and an answer");
-        MovieScript::FunctionAnswer result;
-        if (answer[0] == L'<') {
-            result.value = answer;
+        if (quoted || answer[0] == L'<') {
+            rule.answer.value = answer;
         } else {
-            std::wstring word, code;
-            splitWord(answer, word, code);
+            LineReader words(answer);
+            std::wstring failWord, code;
+            words.word(failWord, myProblem);
+            words.rest(code, myProblem);
             unsigned long failure = static_cast<unsigned long>(E_FAIL);
-            if (word != L"fail" || (!code.empty() && !parseNumber(code, 16, failure)))
+            if (failWord != L"fail" || (!code.empty() && !parseNumber(code, 16, failure)))
                 return fail(L"a function answers a value element or fail [HRESULT]");
-            result.failure = static_cast<HRESULT>(failure);
-            if (SUCCEEDED(result.failure))
+            rule.answer.failure = static_cast<HRESULT>(failure);
+            if (SUCCEEDED(rule.answer.failure))
                 return fail(L"a failure needs a failing HRESULT");
         }
-        myScript.functions[name] = result;
+        into.functions.push_back(rule);
         return true;
     }
 
-    bool parseCallback(const std::wstring& text)
+    bool parseCallback(LineReader& reader, MovieScript& into)
     {
         std::wstring name, request;
-        splitWord(text, name, request);
+        if (!word(reader, name) || !rest(reader, request))
+            return false;
         if (name.empty() || request.empty())
             return fail(L"callback needs a function name and a request");
-        myScript.callbacks[name].push_back(request);
+        into.callbacks[name].push_back(request);
         return true;
     }
 
-    bool parseIgnoreRequest(const std::wstring& id)
+    // request ID [after MS] (never | DOCUMENT | nothing: the default answer)
+    bool parseRequest(LineReader& reader, MovieScript& into)
     {
+        std::wstring id;
+        MovieScript::RequestRule rule;
+        if (!word(reader, id))
+            return false;
+        if (id.empty())
+            return fail(L"request needs an id");
+        if (reader.peek() == L'a' && !reader.atQuote()) {
+            std::wstring after;
+            if (!word(reader, after))
+                return false;
+            if (after != L"after")
+                return fail(L"request answers after MS, never or with a document");
+            if (!milliseconds(reader, rule.delayMs))
+                return false;
+        }
+        const bool quoted = reader.atQuote();
+        std::wstring answer;
+        if (!rest(reader, answer))
+            return false;
+        if (!quoted && answer == L"never")
+            rule.never = true;
+        else if (!answer.empty() && answer[0] != L'<')
+            return fail(L"request answers after MS, never or with a document");
+        else
+            rule.document = answer;
+        if (rule.never && rule.delayMs)
+            return fail(L"a request that is never answered has no delay");
+        into.requests[id] = rule;
+        return true;
+    }
+
+    bool parseIgnoreRequest(LineReader& reader, MovieScript& into)
+    {
+        std::wstring id;
+        if (!rest(reader, id))
+            return false;
         if (id.empty())
             return fail(L"ignore-request needs an id");
-        myScript.ignoredRequests.insert(id);
+        into.requests[id].never = true;
         return true;
     }
 
-    bool parseTimedAction(const std::wstring& text)
+    bool parseTimedAction(LineReader& reader)
     {
-        std::wstring delay, rest, keyword, arguments;
-        splitWord(text, delay, rest);
-        splitWord(rest, keyword, arguments);
-        unsigned long milliseconds = 0;
-        if (!parseNumber(delay, 10, milliseconds) || keyword.empty())
-            return fail(L"at needs milliseconds and an action");
         MovieScript::Action action;
-        if (!parseAction(keyword, arguments, action))
+        DWORD delay = 0;
+        std::wstring keyword;
+        if (!milliseconds(reader, delay) || !word(reader, keyword))
             return false;
-        action.delayMs = milliseconds;
+        if (keyword.empty())
+            return fail(L"at needs milliseconds and an action");
+        if (!parseAction(keyword, reader, action))
+            return false;
+        action.delayMs = delay;
         myScript.actions.push_back(action);
         return true;
     }
 
-    bool parseAction(const std::wstring& keyword, const std::wstring& text,
-                     MovieScript::Action& action)
+    // on VARIABLE [is VALUE] [after MS] ACTION
+    bool parseReaction(LineReader& reader)
     {
-        if (keyword == L"show") {
-            action.kind = MovieScript::Action::Kind::Show;
-            action.first = text;
+        MovieScript::Reaction reaction;
+        std::wstring keyword;
+        if (!word(reader, reaction.variable) || !word(reader, keyword))
+            return false;
+        if (reaction.variable.empty() || keyword.empty())
+            return fail(L"on needs a variable and an action");
+        if (keyword == L"is") {
+            std::wstring value;
+            if (!word(reader, value) || !word(reader, keyword))
+                return false;
+            reaction.value = value;
+        }
+        if (keyword == L"after") {
+            if (!milliseconds(reader, reaction.action.delayMs) || !word(reader, keyword))
+                return false;
+        }
+        const DWORD delay = reaction.action.delayMs;
+        if (!parseAction(keyword, reader, reaction.action))
+            return false;
+        reaction.action.delayMs = delay;
+        myScript.reactions.push_back(reaction);
+        return true;
+    }
+
+    bool parseAction(const std::wstring& keyword, LineReader& reader, MovieScript::Action& action)
+    {
+        using Kind = MovieScript::Action::Kind;
+        if (isAnswerKeyword(keyword)) {
+            auto answers = std::make_shared<MovieScript>();
+            if (!parseAnswer(keyword, reader, *answers))
+                return false;
+            action.kind = Kind::Answers;
+            action.answers = answers;
             return true;
         }
+        if (keyword == L"show") {
+            action.kind = Kind::Show;
+            return rest(reader, action.first);
+        }
         if (keyword == L"fscommand") {
-            action.kind = MovieScript::Action::Kind::FsCommand;
-            splitWord(text, action.first, action.second);
+            action.kind = Kind::FsCommand;
+            if (!word(reader, action.first) || !rest(reader, action.second))
+                return false;
             return !action.first.empty() || fail(L"fscommand needs a command");
         }
         if (keyword == L"flashcall") {
-            action.kind = MovieScript::Action::Kind::FlashCall;
-            action.first = text;
-            return !text.empty() || fail(L"flashcall needs a request");
+            action.kind = Kind::FlashCall;
+            if (!rest(reader, action.first))
+                return false;
+            return !action.first.empty() || fail(L"flashcall needs a request");
+        }
+        if (keyword == L"event") {
+            action.kind = Kind::Event;
+            std::wstring more;
+            if (!word(reader, action.first) || !word(reader, action.second) || !rest(reader, more))
+                return false;
+            return (!action.second.empty() && more.empty()) ||
+                   fail(L"event needs a service id and an event id");
         }
         if (keyword == L"hang") {
-            action.kind = MovieScript::Action::Kind::Hang;
-            return text.empty() || fail(L"hang takes no arguments");
+            action.kind = Kind::Hang;
+            if (!rest(reader, action.first))
+                return false;
+            unsigned long ms = 0;
+            return action.first.empty() || parseNumber(action.first, 10, ms) ||
+                   fail(L"hang takes nothing or milliseconds");
+        }
+        if (keyword == L"unhang") {
+            action.kind = Kind::Unhang;
+            return reader.peek() == L'\0' || fail(L"unhang takes no arguments");
         }
         return fail(L"unknown keyword \"" + keyword + L"\"");
     }
 
     MovieScript& myScript;
     std::wstring& myError;
+    std::wstring myProblem;
     unsigned myLine = 0;
 };
 

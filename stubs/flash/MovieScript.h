@@ -3,7 +3,8 @@
 #include <windows.h>
 
 #include <map>
-#include <set>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,25 +13,58 @@ namespace standin {
 // What a movie script file says (format: README.md in this folder).
 struct MovieScript {
     // A function's answer: the value element, or the failure when it fails.
+    // The value may hold {1} to {9} (the call's arguments) and {folder}.
     struct FunctionAnswer {
         std::wstring value;
         HRESULT failure = S_OK;
     };
 
-    struct Action {
-        enum class Kind { Show, FsCommand, FlashCall, Hang };
-        Kind kind = Kind::Show;
-        // Milliseconds after the movie became ready; 0 runs it at once.
-        DWORD delayMs = 0;
-        // Show: the line; FsCommand: command and arguments; FlashCall: the request.
-        std::wstring first;
-        std::wstring second;
+    // How a function answers; with patterns, only calls whose arguments
+    // match them one by one (an empty pattern matches any argument).
+    struct FunctionRule {
+        std::wstring name;
+        bool hasPatterns = false;
+        std::vector<std::optional<std::wstring>> patterns;
+        FunctionAnswer answer;
     };
 
-    std::map<std::wstring, FunctionAnswer> functions;
+    // How a request written into "xmlRequest" is answered: never, or after
+    // the delay with the document (the movie's default answer when empty).
+    struct RequestRule {
+        bool never = false;
+        DWORD delayMs = 0;
+        std::wstring document;
+    };
+
+    struct Action {
+        enum class Kind { Show, FsCommand, FlashCall, Event, Hang, Unhang, Answers };
+        Kind kind = Kind::Show;
+        // Milliseconds after the movie became ready (or after the variable
+        // write of a reaction); 0 runs it at once.
+        DWORD delayMs = 0;
+        // Show: the line; FsCommand: command and arguments; FlashCall: the
+        // request; Event: service id and event id; Hang: "" or how long.
+        std::wstring first;
+        std::wstring second;
+        // Answers: the answer lines that come into force.
+        std::shared_ptr<const MovieScript> answers;
+    };
+
+    // What the movie does when the host writes a variable (with the value,
+    // when one is given).
+    struct Reaction {
+        std::wstring variable;
+        std::optional<std::wstring> value;
+        Action action;
+    };
+
+    std::vector<FunctionRule> functions;
     std::map<std::wstring, std::vector<std::wstring>> callbacks;
-    std::set<std::wstring> ignoredRequests;
+    std::map<std::wstring, RequestRule> requests;
+    std::vector<Reaction> reactions;
     std::vector<Action> actions;
+    // Where the transcript goes, as the script names it (may be relative).
+    std::wstring transcript;
 };
 
 // Parses the UTF-8 text of a script; false with a message naming the line

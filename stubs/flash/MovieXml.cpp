@@ -50,6 +50,19 @@ bool hasNoMixedContent(const IXMLDOMNodePtr& node)
     return !(hasElements && hasText);
 }
 
+// The text of an argument element as the movie reads it.
+std::wstring argumentText(const IXMLDOMNodePtr& element)
+{
+    _bstr_t name, text;
+    element->get_nodeName(name.GetAddress());
+    if (name == _bstr_t(L"true") || name == _bstr_t(L"false"))
+        return static_cast<const wchar_t*>(name);
+    element->get_text(text.GetAddress());
+    return text.length() ? static_cast<const wchar_t*>(text) : std::wstring();
+}
+
+} // namespace
+
 std::wstring escapeXml(const std::wstring& text)
 {
     std::wstring escaped;
@@ -65,8 +78,6 @@ std::wstring escapeXml(const std::wstring& text)
     }
     return escaped;
 }
-
-} // namespace
 
 // No exception may leave the control's COM methods: a failing parser counts
 // as a text that does not read.
@@ -84,7 +95,8 @@ bool readRequestId(const std::wstring& document, std::wstring& id, bool& hasId)
     }
 }
 
-bool decodeInvokeName(const std::wstring& request, std::wstring& name)
+bool decodeInvoke(const std::wstring& request, std::wstring& name,
+                  std::vector<std::wstring>& arguments)
 {
     try {
         const IXMLDOMElementPtr root = parseRoot(request);
@@ -93,6 +105,34 @@ bool decodeInvokeName(const std::wstring& request, std::wstring& name)
             !hasAttribute(root, L"name") || !hasNoMixedContent(root))
             return false;
         name = par::getXmlAttributeByPath(root, L"name");
+        arguments.clear();
+        IXMLDOMNodePtr child;
+        const IXMLDOMNodePtr list = par::findNodeByPath(root, L"arguments");
+        if (list)
+            list->get_firstChild(&child);
+        while (child) {
+            DOMNodeType type = NODE_INVALID;
+            child->get_nodeType(&type);
+            if (type == NODE_ELEMENT)
+                arguments.push_back(argumentText(child));
+            IXMLDOMNodePtr next;
+            child->get_nextSibling(&next);
+            child = next;
+        }
+        return true;
+    } catch (const _com_error&) {
+        return false;
+    }
+}
+
+bool readSubscription(const std::wstring& command, std::wstring& serviceId, std::wstring& uin)
+{
+    try {
+        const IXMLDOMElementPtr root = parseRoot(command);
+        if (!root || par::getXmlAttributeByPath(root, L"id") != L"addListener")
+            return false;
+        serviceId = par::getXmlAttributeByPath(root, L"serviceId");
+        uin = par::getXmlAttributeByPath(root, L"uin");
         return true;
     } catch (const _com_error&) {
         return false;
@@ -104,6 +144,13 @@ std::wstring makeRequestResponse(const std::wstring& id, bool hasId)
     if (!hasId)
         return L"<asyncResponse/>";
     return L"<asyncResponse id=\"" + escapeXml(id) + L"\"/>";
+}
+
+std::wstring makeCommandEvent(const std::wstring& uin, const std::wstring& serviceId,
+                              const std::wstring& eventId)
+{
+    return L"<event uin=\"" + escapeXml(uin) + L"\" serviceId=\"" + escapeXml(serviceId) +
+           L"\" eventId=\"" + escapeXml(eventId) + L"\"/>";
 }
 
 } // namespace standin

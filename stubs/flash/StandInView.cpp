@@ -52,10 +52,17 @@ void StandInView::setLines(const std::vector<std::wstring>& lines)
     redraw();
 }
 
+void StandInView::setStatus(const std::wstring& status)
+{
+    myStatus = status;
+    redraw();
+}
+
+// Once until the next paint: the status changes with every call.
 void StandInView::redraw()
 {
-    if (myWindow)
-        InvalidateRect(myWindow, nullptr, FALSE);
+    if (myWindow && !myRedrawPending)
+        myRedrawPending = InvalidateRect(myWindow, nullptr, FALSE) != FALSE;
 }
 
 void StandInView::paint(HDC dc)
@@ -84,6 +91,10 @@ void StandInView::paint(HDC dc)
         TextOutW(dc, kMargin, y, line.c_str(), static_cast<int>(line.size()));
         y += lineHeight;
     }
+    if (!myStatus.empty()) {
+        const std::wstring status = L"Last: " + myStatus;
+        TextOutW(dc, kMargin, y + lineHeight / 2, status.c_str(), static_cast<int>(status.size()));
+    }
     SelectObject(dc, oldFont);
 }
 
@@ -101,6 +112,7 @@ LRESULT CALLBACK StandInView::windowProc(HWND window, UINT message, WPARAM wPara
         return 1;
     case WM_PAINT: {
         PAINTSTRUCT ps;
+        view->myRedrawPending = false;
         HDC dc = BeginPaint(window, &ps);
         view->paint(dc);
         EndPaint(window, &ps);
@@ -112,6 +124,7 @@ LRESULT CALLBACK StandInView::windowProc(HWND window, UINT message, WPARAM wPara
     case WM_NCDESTROY:
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         view->myWindow = nullptr;
+        view->myRedrawPending = false;
         break;
     }
     return DefWindowProcW(window, message, wParam, lParam);

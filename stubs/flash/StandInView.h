@@ -8,7 +8,7 @@
 namespace standin {
 
 // The control's window while it is in-place active: the background colour,
-// the movie's name and the lines the movie shows. What it shows is kept
+// the movie's name, the lines the movie shows and what it last did. What it shows is kept
 // while no window exists.
 class StandInView {
 public:
@@ -25,6 +25,8 @@ public:
     void setBackground(COLORREF color);
     void setTitle(const std::wstring& title);
     void setLines(const std::vector<std::wstring>& lines);
+    // What the movie last did, shown under its lines.
+    void setStatus(const std::wstring& status);
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -32,9 +34,11 @@ private:
     void redraw();
 
     HWND myWindow = nullptr;
+    bool myRedrawPending = false;
     COLORREF myBackground = RGB(255, 255, 255);
     std::wstring myTitle;
     std::vector<std::wstring> myLines;
+    std::wstring myStatus;
 };
 
 } // namespace standin

@@ -2,10 +2,13 @@
 #include "TestContainer.h"
 
 #include "MessagePump.h"
+#include "TempDir.h"
 #include "TempRegistryKey.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <list>
 #include <string>
 #include <vector>
 
@@ -38,6 +41,115 @@ bool keyExists(HKEY root, const wchar_t* key)
     RegCloseKey(opened);
     return true;
 }
+
+// A file of the build, as this Wine process sees it.
+std::wstring windowsPath(const char* path)
+{
+    std::wstring windows = L"Z:" + std::wstring(path, path + strlen(path));
+    std::replace(windows.begin(), windows.end(), L'/', L'\\');
+    return windows;
+}
+
+VS_FIXEDFILEINFO fileVersion(const std::wstring& path, std::vector<char>& info)
+{
+    DWORD ignored = 0;
+    info.assign(GetFileVersionInfoSizeW(path.c_str(), &ignored), 0);
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (info.empty() ||
+        !GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()) ||
+        !VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length))
+        return VS_FIXEDFILEINFO{};
+    return *fixed;
+}
+
+// One transcript line: the kind, then its fields; the time and the process
+// are left out.
+using Entry = std::vector<std::wstring>;
+
+std::vector<Entry> readTranscript(const std::wstring& path)
+{
+    const std::string bytes = test::readFile(path);
+    std::wstring text(bytes.size(), L'\0');
+    text.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                                        &text[0], static_cast<int>(text.size()))));
+    std::vector<Entry> entries;
+    Entry fields(1);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const wchar_t c = text[i];
+        if (c == L'\n') {
+            entries.push_back(Entry(fields.begin() + 2, fields.end()));
+            fields.assign(1, std::wstring());
+        } else if (c == L'\t') {
+            fields.emplace_back();
+        } else if (c == L'\\' && i + 1 < text.size()) {
+            const wchar_t escaped = text[++i];
+            fields.back() += escaped == L'n' ? L'\n' : escaped == L't' ? L'\t' : escaped == L'r' ? L'\r' : escaped;
+        } else {
+            fields.back() += c;
+        }
+    }
+    return entries;
+}
+
+// The entries of a kind, with the given name (first field) when one is given.
+std::vector<Entry> entriesOf(const std::vector<Entry>& entries, const std::wstring& kind,
+                             const std::wstring& name = L"")
+{
+    std::vector<Entry> found;
+    for (const Entry& entry : entries) {
+        if (entry[0] == kind && (name.empty() || (entry.size() > 1 && entry[1] == name)))
+            found.push_back(entry);
+    }
+    return found;
+}
+
+// The index of the first entry of a kind and name, or the count of entries.
+size_t indexOf(const std::vector<Entry>& entries, const std::wstring& kind, const std::wstring& name)
+{
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i][0] == kind && entries[i].size() > 1 && entries[i][1] == name)
+            return i;
+    }
+    return entries.size();
+}
+
+// Plays a product movie, saved under the movie's file name, in the host
+// program as a process of its own; answers its exit code.
+class HostRun {
+public:
+    HostRun(const std::wstring& role, const char* movieFile) : myTranscript(myFolder.file(L"transcript.txt"))
+    {
+        const std::wstring movie = myFolder.file(L"skyvanedesktop.swf");
+        CopyFileW((windowsPath(FLASH_STANDIN_MOVIES) + L"\\" + std::wstring(movieFile, movieFile + strlen(movieFile))).c_str(),
+                  movie.c_str(), FALSE);
+        std::wstring commandLine = L"\"" + windowsPath(FLASH_STANDIN_HOST) + L"\" " + role + L" \"" + movie + L"\"";
+        SetEnvironmentVariableW(L"FLASH_STANDIN_TRANSCRIPT", myTranscript.c_str());
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        const BOOL started = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                            nullptr, &startup, &process);
+        SetEnvironmentVariableW(L"FLASH_STANDIN_TRANSCRIPT", nullptr);
+        if (!started)
+            return;
+        if (WaitForSingleObject(process.hProcess, 45000) == WAIT_OBJECT_0)
+            GetExitCodeProcess(process.hProcess, &myExitCode);
+        else
+            TerminateProcess(process.hProcess, 99);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+
+    DWORD exitCode() const { return myExitCode; }
+    std::vector<Entry> transcript() const { return readTranscript(myTranscript); }
+    const std::wstring& folder() const { return myFolder.path(); }
+
+private:
+    test::TempDir myFolder;
+    std::wstring myTranscript;
+    DWORD myExitCode = 999;
+};
 
 class FlashStandInDllTest : public ::testing::Test {
 protected:
@@ -82,15 +194,31 @@ TEST_F(FlashStandInDllTest, RegistrationNamesTheDllOfVersion10WithApartmentThrea
     EXPECT_EQ(L"FlashStandIn.dll", path.substr(path.find_last_of(L'\\') + 1));
     EXPECT_EQ(L"Apartment", readString(HKEY_CLASSES_ROOT, kServerKey, L"ThreadingModel"));
 
-    DWORD ignored = 0;
-    std::vector<char> info(GetFileVersionInfoSizeW(path.c_str(), &ignored));
-    ASSERT_FALSE(info.empty());
-    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(MAKELONG(0, 10), static_cast<LONG>(fixed->dwFileVersionMS));
-    EXPECT_EQ(0u, fixed->dwFileVersionLS);
+    std::vector<char> info;
+    const VS_FIXEDFILEINFO fixed = fileVersion(path, info);
+    EXPECT_EQ(MAKELONG(0, 10), static_cast<LONG>(fixed.dwFileVersionMS));
+    EXPECT_EQ(0u, fixed.dwFileVersionLS);
+}
+
+TEST_F(FlashStandInDllTest, OutdatedBuildIsVersion8AndRegistersItself)
+{
+    test::TempRegistryKey classesRoot;
+    const std::wstring path = windowsPath(FLASH_STANDIN_OLD);
+    std::vector<char> info;
+    const VS_FIXEDFILEINFO fixed = fileVersion(path, info);
+    EXPECT_EQ(MAKELONG(0, 8), static_cast<LONG>(fixed.dwFileVersionMS));
+    EXPECT_EQ(MAKELONG(0, 99), static_cast<LONG>(fixed.dwFileVersionLS));
+
+    HMODULE module = LoadLibraryW(path.c_str());
+    ASSERT_NE(nullptr, module);
+    auto registerServer = reinterpret_cast<HRESULT(WINAPI*)()>(
+        reinterpret_cast<void (*)()>(GetProcAddress(module, "DllRegisterServer")));
+    ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CLASSES_ROOT, classesRoot.key()));
+    EXPECT_EQ(S_OK, registerServer());
+    RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+    const std::wstring registered = readString(classesRoot.key(), kServerKey, nullptr);
+    EXPECT_EQ(L"FlashStandInOld.dll", registered.substr(registered.find_last_of(L'\\') + 1));
+    FreeLibrary(module);
 }
 
 TEST_F(FlashStandInDllTest, CoCreateInstanceAndOleCreateFindTheRegisteredControl)
@@ -153,4 +281,62 @@ TEST_F(FlashStandInDllTest, DllRegistersAndUnregistersOnlyItself)
     EXPECT_EQ(S_FALSE, server.call("DllUnregisterServer"));
     EXPECT_EQ(other, readString(classesRoot.key(), kServerKey, nullptr));
     RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+}
+
+// --- the product's movies, played for a host in another process ---
+
+TEST_F(FlashStandInDllTest, DesktopMoviePlaysItsSideOfTheProgramsConversations)
+{
+    HostRun run(L"app", "skyvane.movie");
+    ASSERT_EQ(0u, run.exitCode()) << "the host ends on \"shutdownDone\"";
+    const std::vector<Entry> entries = run.transcript();
+    ASSERT_FALSE(entries.empty());
+    EXPECT_EQ(L"load", entries[0][0]);
+    EXPECT_LT(indexOf(entries, L"fscommand", L"parProgramReady"), indexOf(entries, L"fscommand", L"quorReady"));
+
+    auto answers = [&](const std::wstring& function) {
+        std::vector<std::wstring> found;
+        for (const Entry& call : entriesOf(entries, L"call", function))
+            found.push_back(call.at(2));
+        return found;
+    };
+    EXPECT_EQ((std::vector<std::wstring>{L"<string>21</string>", L"<string>25</string>"}),
+              answers(L"trayGetTemperature"))
+        << "the temperature changed before the event reached the tray's subscription";
+    EXPECT_EQ(std::vector<std::wstring>{L"<true/>"}, answers(L"isParProgram"));
+    EXPECT_EQ(std::vector<std::wstring>{L"<string>60</string>"}, answers(L"trayGetWeatherAgeSec"));
+    EXPECT_EQ((std::vector<std::wstring>{L"<string>#FFFFFF</string>", L"<string>transparent</string>"}),
+              answers(L"getOptionsValue"));
+    EXPECT_EQ((Entry{L"call", L"convertCwfToUserValue", L"<number>21.0000</number>", L"temperature", L"21.0000"}),
+              entriesOf(entries, L"call", L"convertCwfToUserValue").at(0));
+    EXPECT_EQ(std::vector<std::wstring>{L"<string>Open Skyvane</string>"}, answers(L"formatLocaleString"));
+    EXPECT_EQ(std::vector<std::wstring>{L"<string>Exit</string>"}, answers(L"getLocaleString"));
+    EXPECT_EQ(std::vector<std::wstring>{L"<string>&lt;options path=\"" + run.folder() + L"\\options.xml\"/&gt;</string>"},
+              answers(L"hackSaveOptions"));
+
+    std::vector<std::wstring> responses;
+    for (const Entry& command : entriesOf(entries, L"fscommand", L"xmlResponse"))
+        responses.push_back(command.at(2));
+    EXPECT_EQ(1, std::count(responses.begin(), responses.end(), L"<asyncResponse id=\"suspend\" result=\"true\"/>"));
+    EXPECT_EQ(1, std::count(responses.begin(), responses.end(), L"<asyncResponse id=\"resume\" result=\"true\"/>"));
+    EXPECT_GE(std::count(responses.begin(), responses.end(), L"<asyncResponse id=\"ping\"/>"), 1);
+    EXPECT_EQ((std::vector<Entry>{{L"fscommand", L"xmlCommandEvent", L"<event uin=\"1\" serviceId=\"tray\" eventId=\"handleTotalUpdate\"/>"}}),
+              entriesOf(entries, L"fscommand", L"xmlCommandEvent"));
+
+    EXPECT_EQ(1u, entriesOf(entries, L"set", L"shutdown").size());
+    ASSERT_EQ(1u, entriesOf(entries, L"flashcall", L"shutdownDone").size());
+    EXPECT_LT(indexOf(entries, L"set", L"shutdown"), indexOf(entries, L"flashcall", L"shutdownDone"));
+    EXPECT_EQ((std::vector<Entry>{{L"return", L"shutdownDone", L""}}), entriesOf(entries, L"return", L"shutdownDone"));
+}
+
+TEST_F(FlashStandInDllTest, SaverMovieAsksForItsRoleAndEndsTheSaverByItself)
+{
+    HostRun run(L"screenSaver", "saver.movie");
+    ASSERT_EQ(0u, run.exitCode());
+    const std::vector<Entry> entries = run.transcript();
+    EXPECT_LT(indexOf(entries, L"fscommand", L"parProgramReady"), indexOf(entries, L"fscommand", L"quorReady"));
+    EXPECT_EQ((std::vector<Entry>{{L"return", L"getRole", L"<string>screenSaver</string>"}}),
+              entriesOf(entries, L"return", L"getRole"));
+    EXPECT_EQ(1u, entriesOf(entries, L"flashcall", L"shutdownDone").size());
+    EXPECT_TRUE(entriesOf(entries, L"set", L"shutdown").empty());
 }

@@ -250,23 +250,20 @@ TEST_F(FlashStandInTest, ClosedControlFiresNothingMore)
     EXPECT_TRUE(container->sink().events.empty());
 }
 
-TEST_F(FlashStandInTest, TimedActionsRunAfterTheirDelayInFileOrder)
+TEST_F(FlashStandInTest, TimedActionsRunAfterTheirDelayInFileOrderAndWaitWhileTheMovieHangs)
 {
-    ASSERT_EQ(S_OK, loadMovie("flash-standin-movie 1\nat 400 show late\nshow now\n"
-                              "at 400 fscommand late\nat 200 hang\n"));
+    ASSERT_EQ(S_OK, loadMovie("flash-standin-movie 1\nat 300 show late\nshow now\n"
+                              "at 300 fscommand late\nat 100 hang 600\n"));
     ASSERT_TRUE(waitForReady());
     const DWORD ready = GetTickCount();
     Bstr lines;
     standIn->GetShownLines(lines.out());
     EXPECT_EQ(L"now", lines.text());
     ASSERT_TRUE(test::pumpUntil([&] { return !fsCommandArgs(L"late").empty(); }, 3000));
-    EXPECT_GE(GetTickCount() - ready, 350u);
+    EXPECT_GE(GetTickCount() - ready, 650u) << "the steps due at 300 ms wait for the hang's end";
     Bstr later;
     standIn->GetShownLines(later.out());
     EXPECT_EQ(L"now\nlate", later.text());
-    setVariable(L"xmlRequest", kPing);
-    test::pumpMessages(100);
-    EXPECT_TRUE(fsCommandArgs(L"xmlResponse").empty()) << "the movie hangs by now";
 }
 
 // --- variables and requests ---
@@ -308,20 +305,163 @@ TEST_F(FlashStandInTest, XmlRequestIsAnsweredLaterWithItsId)
               fsCommandArgs(L"xmlResponse"));
 }
 
-TEST_F(FlashStandInTest, IgnoredIdsUnreadableRequestsAndAHangingMovieGetNoAnswer)
+TEST_F(FlashStandInTest, IgnoredIdsAndUnreadableRequestsGetNoAnswerAndAHangingMovieAnswersWhenItEnds)
 {
     standIn->SetRequestIgnored(Bstr(L"suspend").get(), VARIANT_TRUE);
     setVariable(L"xmlRequest", L"<asyncRequest id=\"suspend\"/>");
     setVariable(L"xmlRequest", L"<asyncRequest id=");
     standIn->SetHang(VARIANT_TRUE);
     setVariable(L"xmlRequest", kPing);
+    test::pumpMessages(300);
+    EXPECT_TRUE(fsCommandArgs(L"xmlResponse").empty());
     standIn->SetHang(VARIANT_FALSE);
     standIn->SetRequestIgnored(Bstr(L"suspend").get(), VARIANT_FALSE);
     setVariable(L"xmlRequest", L"<asyncRequest id=\"resume\"/>");
-    ASSERT_TRUE(test::pumpUntil([&] { return !fsCommandArgs(L"xmlResponse").empty(); }, 3000));
+    ASSERT_TRUE(test::pumpUntil([&] { return fsCommandArgs(L"xmlResponse").size() == 2; }, 3000));
     test::pumpMessages(100);
-    EXPECT_EQ(std::vector<std::wstring>{L"<asyncResponse id=\"resume\"/>"},
+    EXPECT_EQ((std::vector<std::wstring>{L"<asyncResponse id=\"ping\"/>", L"<asyncResponse id=\"resume\"/>"}),
               fsCommandArgs(L"xmlResponse"));
+}
+
+// --- the script's side of the host's conversations ---
+
+TEST_F(FlashStandInTest, AnswersDependOnTheArgumentsAndTimeAndEventsReachTheHostsSubscriptions)
+{
+    ASSERT_EQ(S_OK, loadMovie(
+        "flash-standin-movie 1\n"
+        "function getOptionsValue(quor/ui/tray/textColor) <string>#FFFFFF</string>\n"
+        "function getOptionsValue(*) <undefined/>\n"
+        "function getLocaleString <string>[{1}]</string>\n"
+        "function convertCwfToUserValue(temperature, *) <number>{2}</number>\n"
+        "function trayGetTemperature <string>21</string>\n"
+        "at 300 function trayGetTemperature <string>25</string>\n"
+        "at 300 event tray handleTotalUpdate\n"
+        "at 300 event weather handleTotalUpdate\n"));
+    ASSERT_TRUE(waitForReady());
+    std::wstring answer;
+    auto string = [](const std::wstring& text) { return L"<string>" + text + L"</string>"; };
+    EXPECT_EQ(S_OK, callFunction(invoke(L"getOptionsValue", L"<arguments>" + string(L"quor/ui/tray/textColor") + L"</arguments>"), answer));
+    EXPECT_EQ(L"<string>#FFFFFF</string>", answer);
+    EXPECT_EQ(S_OK, callFunction(invoke(L"getOptionsValue", L"<arguments>" + string(L"quor/other") + L"</arguments>"), answer));
+    EXPECT_EQ(L"<undefined/>", answer);
+    EXPECT_EQ(S_OK, callFunction(invoke(L"getLocaleString", L"<arguments>" + string(L" a&lt;b &amp; \"c\"\n") + L"</arguments>"), answer));
+    EXPECT_EQ(L"<string>[ a&lt;b &amp; &quot;c&quot;\n]</string>", answer) << "echoed exactly, escaped";
+    EXPECT_EQ(S_OK, callFunction(invoke(L"convertCwfToUserValue", L"<arguments><string>temperature</string><number>21.5000</number></arguments>"), answer));
+    EXPECT_EQ(L"<number>21.5000</number>", answer);
+    EXPECT_EQ(E_FAIL, callFunction(invoke(L"convertCwfToUserValue", L"<arguments><string>pressure</string><number>1</number></arguments>"), answer))
+        << "no rule matches";
+    EXPECT_EQ(S_OK, callFunction(invoke(L"trayGetTemperature"), answer));
+    EXPECT_EQ(L"<string>21</string>", answer);
+
+    setVariable(L"xmlCommand", L"<root id=\"addListener\" serviceId=\"options\" uin=\"3\"/>");
+    setVariable(L"xmlCommand", L"<root id=\"addListener\" serviceId=\"tray\" uin=\"4\"/>");
+    setVariable(L"xmlCommand", L"<root id=\"addListener\" serviceId=\"tray\" uin=\"9\"/>");
+    std::wstring temperatureAtEvent;
+    container->sink().onFsCommand = [&](const std::wstring& command, const std::wstring&) {
+        if (command == L"xmlCommandEvent" && temperatureAtEvent.empty())
+            callFunction(invoke(L"trayGetTemperature"), temperatureAtEvent);
+    };
+    ASSERT_TRUE(test::pumpUntil([&] { return fsCommandArgs(L"xmlCommandEvent").size() == 2; }, 3000));
+    test::pumpMessages(100);
+    EXPECT_EQ((std::vector<std::wstring>{L"<event uin=\"4\" serviceId=\"tray\" eventId=\"handleTotalUpdate\"/>",
+                                         L"<event uin=\"9\" serviceId=\"tray\" eventId=\"handleTotalUpdate\"/>"}),
+              fsCommandArgs(L"xmlCommandEvent"))
+        << "every subscriber of the service, none for a service nobody subscribed";
+    EXPECT_EQ(L"<string>25</string>", temperatureAtEvent);
+}
+
+TEST_F(FlashStandInTest, ReactionsAndRequestAnswersComeAfterTheWriteAndTheTranscriptRecordsEverything)
+{
+    ASSERT_EQ(S_OK, loadMovie(
+        "flash-standin-movie 1\n"
+        "transcript out.txt\n"
+        "on shutdown after 200 flashcall <invoke name=\"shutdownDone\" returntype=\"xml\"><arguments></arguments></invoke>\n"
+        "on active is true show \"  active\\n\"\n"
+        "request suspend after 300 <asyncResponse id=\"suspend\" result=\"true\"/>\n"
+        "request resume never\n"));
+    ASSERT_TRUE(waitForReady());
+    container->sink().onFlashCall = [&](const std::wstring&) {
+        flash->SetReturnValue(Bstr(L"").get());
+    };
+    const DWORD start = GetTickCount();
+    setVariable(L"shutdown", L"");
+    EXPECT_TRUE(events(DISPID_FLASH_FLASHCALL).empty()) << "never inside the write";
+    setVariable(L"active", L"false");
+    setVariable(L"active", L"true");
+    setVariable(L"xmlRequest", L"<asyncRequest id=\"suspend\"/>");
+    setVariable(L"xmlRequest", L"<asyncRequest id=\"resume\"/>");
+    setVariable(L"xmlRequest", kPing);
+    ASSERT_TRUE(test::pumpUntil([&] { return fsCommandArgs(L"xmlResponse").size() == 2; }, 3000));
+    EXPECT_GE(GetTickCount() - start, 280u);
+    test::pumpMessages(300);
+    EXPECT_EQ((std::vector<std::wstring>{L"<asyncResponse id=\"ping\"/>",
+                                         L"<asyncResponse id=\"suspend\" result=\"true\"/>"}),
+              fsCommandArgs(L"xmlResponse"));
+    ASSERT_EQ(1u, events(DISPID_FLASH_FLASHCALL).size());
+    Bstr lines;
+    standIn->GetShownLines(lines.out());
+    EXPECT_EQ(L"  active\n", lines.text());
+
+    // Each line: milliseconds, process, kind, fields; tabs, line breaks and
+    // backslashes escaped.
+    std::vector<std::vector<std::string>> entries;
+    std::string text = test::readFile(folder.file(L"out.txt"));
+    size_t at = 0;
+    for (size_t end; (end = text.find('\n', at)) != std::string::npos; at = end + 1) {
+        std::vector<std::string> fields(1);
+        for (char c : text.substr(at, end - at)) {
+            if (c == '\t')
+                fields.emplace_back();
+            else
+                fields.back() += c;
+        }
+        EXPECT_EQ(std::to_string(GetCurrentProcessId()), fields.at(1));
+        entries.push_back(std::vector<std::string>(fields.begin() + 2, fields.end()));
+    }
+    EXPECT_EQ(at, text.size()) << "the last line is complete";
+    using Entry = std::vector<std::string>;
+    const std::vector<Entry> expected = {
+        {"set", "shutdown", ""},
+        {"set", "active", "false"},
+        {"set", "active", "true"},
+        {"set", "xmlRequest", "<asyncRequest id=\"suspend\"/>"},
+        {"set", "xmlRequest", "<asyncRequest id=\"resume\"/>"},
+        {"set", "xmlRequest", "<asyncRequest id=\"ping\"/>"},
+        {"show", "  active\\n"},
+        {"fscommand", "xmlResponse", "<asyncResponse id=\"ping\"/>"},
+        {"flashcall", "shutdownDone", "<invoke name=\"shutdownDone\" returntype=\"xml\"><arguments></arguments></invoke>"},
+        {"return", "shutdownDone", ""},
+        {"fscommand", "xmlResponse", "<asyncResponse id=\"suspend\" result=\"true\"/>"},
+    };
+    ASSERT_GE(entries.size(), expected.size());
+    EXPECT_EQ((Entry{"ready-state", "4"}), entries[entries.size() - expected.size() - 1]);
+    EXPECT_EQ(expected, std::vector<Entry>(entries.end() - static_cast<std::ptrdiff_t>(expected.size()), entries.end()));
+}
+
+TEST_F(FlashStandInTest, NothingOfTheMovieRunsWhileOneOfItsOwnEventsRunsInTheHost)
+{
+    ASSERT_EQ(S_OK, loadMovie("flash-standin-movie 1\n"
+                              "at 50 flashcall <invoke name=\"openFileDialog\" returntype=\"xml\"><arguments></arguments></invoke>\n"
+                              "at 100 show timed\n"));
+    ASSERT_TRUE(waitForReady());
+    size_t responsesInside = 99;
+    std::wstring linesInside = L"?";
+    container->sink().onFlashCall = [&](const std::wstring&) {
+        setVariable(L"xmlRequest", kPing);
+        // The host's modal loop (a file dialog, say) dispatches the movie's messages too.
+        test::pumpMessages(500);
+        responsesInside = fsCommandArgs(L"xmlResponse").size();
+        Bstr lines;
+        standIn->GetShownLines(lines.out());
+        linesInside = lines.text();
+    };
+    ASSERT_TRUE(test::pumpUntil([&] { return responsesInside != 99; }, 3000));
+    EXPECT_EQ(0u, responsesInside) << "no answer to a ping while the movie waits for the host";
+    EXPECT_EQ(L"", linesInside);
+    ASSERT_TRUE(test::pumpUntil([&] { return fsCommandArgs(L"xmlResponse").size() == 1; }, 3000));
+    Bstr lines;
+    standIn->GetShownLines(lines.out());
+    EXPECT_EQ(L"timed", lines.text());
 }
 
 // --- ExternalInterface calls ---

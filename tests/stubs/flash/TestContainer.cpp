@@ -60,6 +60,8 @@ HRESULT STDMETHODCALLTYPE EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPP
     events.push_back(event);
     if (id == DISPID_FLASH_FLASHCALL && onFlashCall)
         onFlashCall(event.args.at(0));
+    if (id == DISPID_FLASH_FSCOMMAND && onFsCommand)
+        onFsCommand(event.args.at(0), event.args.at(1));
     return S_OK;
 }
 

@@ -30,6 +30,8 @@ public:
     std::vector<FlashEvent> events;
     // Called for FlashCall with the request, inside the event.
     std::function<void(const std::wstring&)> onFlashCall;
+    // Called for FSCommand with the command and its arguments, inside the event.
+    std::function<void(const std::wstring&, const std::wstring&)> onFsCommand;
 
     std::vector<FlashEvent> ofKind(DISPID id) const;
 
