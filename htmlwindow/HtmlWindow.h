@@ -86,6 +86,7 @@ private:
     void releaseBrowser();
     HRESULT findEventsConnectionPoint(Microsoft::WRL::ComPtr<IConnectionPoint>& point);
     HRESULT getDocument(REFIID iid, void** document);
+    LRESULT routeMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void runPageRequest(std::string* request);
     void translateTab(UINT message, WPARAM wParam, LPARAM lParam);
 
