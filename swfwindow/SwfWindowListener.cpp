@@ -59,7 +59,12 @@ IXMLDOMElementPtr documentElement(const IXMLDOMDocument2Ptr& document)
     return root;
 }
 
-// The node and its content, indented, into a file of its own.
+std::wstring xmlOf(const IXMLDOMNodePtr& node);
+
+// The node and its content, indented, into a file of its own: UTF-8 with a
+// byte-order mark as the unformatted road writes it, so that "loadText"
+// reads either back. The text keeps the line ends the document was laid
+// out with.
 bool saveFormatted(const IXMLDOMNodePtr& content, const std::wstring& path)
 {
     const IXMLDOMDocument2Ptr document = par::createXmlDocument();
@@ -68,7 +73,7 @@ bool saveFormatted(const IXMLDOMNodePtr& content, const std::wstring& path)
     IXMLDOMNodePtr appended;
     par::checkResult(document->appendChild(copy, &appended));
     const IXMLDOMDocument2Ptr formatted = par::formatXmlDocument(document);
-    return formatted->save(_variant_t(path.c_str())) == S_OK;
+    return par::writeTextFile(path, xmlOf(formatted), L"w+b, ccs=UTF-8");
 }
 
 std::wstring xmlOf(const IXMLDOMNodePtr& node)
@@ -96,6 +101,9 @@ SwfWindowListener::~SwfWindowListener() = default;
 void SwfWindowListener::detach()
 {
     myOwner = nullptr;
+    // Every decoding ends before a listener is called, so its document can
+    // go now, while the window's OLE initialisation still holds.
+    myDecoder = ExternalInterfaceDecoder();
     // A built-in command still running keeps its handler until the sink goes.
     if (myDepth == 0)
         myHandler.reset();

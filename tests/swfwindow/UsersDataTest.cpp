@@ -53,27 +53,30 @@ TEST_F(UsersDataTest, SavedTextLoadsBackUnchanged)
 
 TEST_F(UsersDataTest, XmlSavedByTheMovieLoadsBackAndParses)
 {
-    std::wstring path = fileInFolder(L"options.xml");
-    par::replaceAll(path, L"\\", L"/");
-    fireFsCommand(L"xmlRequest", L"<request id=\"saveXml\" uin=\"7\" path=\"" + path +
-                                     L"\"><options city=\"Z\u00fcrich &amp; \u0141\u00f3d\u017a\">"
-                                     L"<note>  two\n lines </note></options></request>");
-    ASSERT_EQ(1u, variableValues(L"xmlResponse").size());
-    EXPECT_NE(std::wstring::npos, variableValues(L"xmlResponse")[0].find(L"result=\"true\""));
+    for (const wchar_t* autoformat : {L"false", L"true"}) {
+        std::wstring path = fileInFolder(std::wstring(L"options-") + autoformat + L".xml");
+        par::replaceAll(path, L"\\", L"/");
+        fireFsCommand(L"xmlRequest", L"<request id=\"saveXml\" uin=\"7\" autoformat=\"" + std::wstring(autoformat) +
+                                         L"\" path=\"" + path + L"\"><options city=\"Z\u00fcrich &amp; \u0141\u00f3d\u017a\">"
+                                         L"<note>  two\n lines </note></options></request>");
+        ASSERT_FALSE(variableValues(L"xmlResponse").empty());
+        EXPECT_NE(std::wstring::npos, variableValues(L"xmlResponse").back().find(L"result=\"true\"")) << autoformat;
 
-    const std::wstring saved = stringContent(fireCall(L"loadText", {path}).value_or(L""));
-    IXMLDOMDocument2Ptr options = par::createXmlDocument();
-    options->put_preserveWhiteSpace(VARIANT_TRUE);
-    VARIANT_BOOL loaded = VARIANT_FALSE;
-    options->loadXML(_bstr_t(saved.c_str()), &loaded);
-    ASSERT_EQ(VARIANT_TRUE, loaded) << saved;
-    EXPECT_EQ(L"Z\u00fcrich & \u0141\u00f3d\u017a", par::getXmlAttributeByPath(options, L"options/city"));
-    IXMLDOMNodePtr note;
-    options->selectSingleNode(_bstr_t(L"/options/note/text()"), &note);
-    ASSERT_TRUE(note);
-    _variant_t value;
-    note->get_nodeValue(&value);
-    EXPECT_EQ(L"  two\n lines ", std::wstring(value.bstrVal));
+        const std::wstring saved = stringContent(fireCall(L"loadText", {path}).value_or(L""));
+        IXMLDOMDocument2Ptr options = par::createXmlDocument();
+        options->put_preserveWhiteSpace(VARIANT_TRUE);
+        VARIANT_BOOL loaded = VARIANT_FALSE;
+        options->loadXML(_bstr_t(saved.c_str()), &loaded);
+        ASSERT_EQ(VARIANT_TRUE, loaded) << saved;
+        EXPECT_EQ(L"Z\u00fcrich & \u0141\u00f3d\u017a", par::getXmlAttributeByPath(options, L"options/city"))
+            << autoformat;
+        IXMLDOMNodePtr note;
+        options->selectSingleNode(_bstr_t(L"/options/note/text()"), &note);
+        ASSERT_TRUE(note) << saved;
+        _variant_t value;
+        note->get_nodeValue(&value);
+        EXPECT_EQ(L"  two\n lines ", std::wstring(value.bstrVal)) << autoformat;
+    }
 }
 
 TEST_F(UsersDataTest, TextsReachTheMovieAndComeBackUnchanged)
