@@ -59,7 +59,13 @@ IXMLDOMElementPtr documentElement(const IXMLDOMDocument2Ptr& document)
     return root;
 }
 
-std::wstring xmlOf(const IXMLDOMNodePtr& node);
+std::wstring xmlOf(const IXMLDOMNodePtr& node)
+{
+    BSTR xml = nullptr;
+    par::checkResult(node->get_xml(&xml));
+    const _bstr_t owned(xml, false);
+    return par::bstrToWide(xml);
+}
 
 // The node and its content, indented, into a file of its own: UTF-8 with a
 // byte-order mark as the unformatted road writes it, so that "loadText"
@@ -74,14 +80,6 @@ bool saveFormatted(const IXMLDOMNodePtr& content, const std::wstring& path)
     par::checkResult(document->appendChild(copy, &appended));
     const IXMLDOMDocument2Ptr formatted = par::formatXmlDocument(document);
     return par::writeTextFile(path, xmlOf(formatted), L"w+b, ccs=UTF-8");
-}
-
-std::wstring xmlOf(const IXMLDOMNodePtr& node)
-{
-    BSTR xml = nullptr;
-    par::checkResult(node->get_xml(&xml));
-    const _bstr_t owned(xml, false);
-    return par::bstrToWide(xml);
 }
 
 std::string requestTag(const std::string& id, const std::string& uin)
