@@ -37,11 +37,15 @@ public:
     std::wstring openDir(const std::wstring& path);
 
     ServerConnectionWatcherPool* getWatcherPool() const { return myWatcherPool; }
+    // The window went while a command ran: the movie's texts are no longer
+    // asked for.
+    void detach() { myOwner = nullptr; }
 
 private:
     // The failure document, its message led by the movie's text for the key
     // (none for an empty key).
     std::wstring failure(unsigned long code, const std::wstring& key, const std::wstring& path);
+    std::wstring localeString(const std::wstring& key);
 
     SwfWindow* myOwner;
     ServerConnectionWatcherPool* myWatcherPool;

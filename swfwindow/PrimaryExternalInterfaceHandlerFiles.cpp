@@ -169,11 +169,18 @@ std::wstring PrimaryExternalInterfaceHandler::failure(unsigned long code, const 
 {
     std::wstring message;
     if (!key.empty())
-        message = myOwner->getLocaleString(key) + L"\n";
+        message = localeString(key) + L"\n";
     message += par::errorText(code) + L"\n";
-    message += myOwner->getLocaleString(L"IDS_PATH") + L": " + path;
+    message += localeString(L"IDS_PATH") + L": " + path;
     return L"<response errorCode=\"" + std::to_wstring(code) + L"\" errorMessage=\"" +
            par::escapeXmlAttribute(message) + L"\"></response>";
+}
+
+// A movie call made while the movie's own call is answered may delete the
+// window.
+std::wstring PrimaryExternalInterfaceHandler::localeString(const std::wstring& key)
+{
+    return myOwner ? myOwner->getLocaleString(key) : std::wstring();
 }
 
 } // namespace swfWindow

@@ -105,6 +105,8 @@ void SwfWindowListener::detach()
     // A built-in command still running keeps its handler until the sink goes.
     if (myDepth == 0)
         myHandler.reset();
+    else
+        myHandler->detach();
 }
 
 template <typename Call>
