@@ -74,16 +74,12 @@ HtmlWindow::~HtmlWindow()
     while (PeekMessageA(&message, getHandle(), WM_PAGE_REQUEST, WM_PAGE_REQUEST, PM_REMOVE))
         delete reinterpret_cast<std::string*>(message.wParam);
     releaseBrowser();
-    if (myOleInitialized)
-        OleUninitialize();
 }
 
 void HtmlWindow::init()
 {
-    const HRESULT hr = OleInitialize(nullptr);
-    if (hr != S_OK && hr != S_FALSE)
+    if (myOle.result() != S_OK && myOle.result() != S_FALSE)
         return;
-    myOleInitialized = true;
     myHwnd = getHandle();
     createBrowser();
 }
