@@ -22,6 +22,8 @@ public:
     // True when the name is a built-in command, whatever the answer.
     bool handle(const std::wstring& name, std::vector<std::wstring> arguments, std::wstring& answer);
     // The value as a string answer, in place: "<undefined/>" when empty.
+    // The value goes in as it is, for answers that are markup; data must be
+    // escaped first (par::escapeXmlText).
     static void toReturnValue(std::wstring& answer);
 
     bool isSwfFile(const std::wstring& path);

@@ -30,9 +30,9 @@ std::wstring ansiToWide(const std::string& text)
     return wide;
 }
 
-Microsoft::WRL::ComPtr<IOleInPlaceObject> inPlaceObjectOf(IOleObject* object)
+ComPtr<IOleInPlaceObject> inPlaceObjectOf(IOleObject* object)
 {
-    Microsoft::WRL::ComPtr<IOleInPlaceObject> inPlaceObject;
+    ComPtr<IOleInPlaceObject> inPlaceObject;
     if (object)
         object->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(inPlaceObject.GetAddressOf()));
     return inPlaceObject;
