@@ -2,9 +2,13 @@
 
 #include "htmlwindow/EventReceiver.h"
 #include "htmlwindow/UrlUtil.h"
+#include "util/Log.h"
 #include "util/StringUtil.h"
 
+#include <comdef.h>
 #include <ocidl.h>
+
+#include <exception>
 
 using Microsoft::WRL::ComPtr;
 using namespace htmlWindow;
@@ -70,16 +74,12 @@ HtmlWindow::~HtmlWindow()
     while (PeekMessageA(&message, getHandle(), WM_PAGE_REQUEST, WM_PAGE_REQUEST, PM_REMOVE))
         delete reinterpret_cast<std::string*>(message.wParam);
     releaseBrowser();
-    if (myOleInitialized)
-        OleUninitialize();
 }
 
 void HtmlWindow::init()
 {
-    const HRESULT hr = OleInitialize(nullptr);
-    if (hr != S_OK && hr != S_FALSE)
+    if (myOle.result() != S_OK && myOle.result() != S_FALSE)
         return;
-    myOleInitialized = true;
     myHwnd = getHandle();
     createBrowser();
 }
@@ -308,7 +308,28 @@ HRESULT HtmlWindow::findEventsConnectionPoint(ComPtr<IConnectionPoint>& point)
     return container->FindConnectionPoint(DIID_DWebBrowserEvents2, &point);
 }
 
+// The system's frames lie below the window procedure: no exception may
+// unwind through them.
 LRESULT HtmlWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    std::string failure;
+    try {
+        return routeMessage(message, wParam, lParam);
+    } catch (const char* text) {
+        failure = text ? text : "";
+    } catch (const std::exception& error) {
+        failure = error.what();
+    } catch (const _com_error& error) {
+        failure = "COM error 0x" + par::toHexString(static_cast<int>(error.Error()));
+    } catch (...) {
+        failure = "exception is unknown.";
+    }
+    par::logSevere("HtmlWindow::handleMessage(), message " + par::toString(static_cast<int>(message)) +
+                   " interrupted with exception: " + failure);
+    return 0;
+}
+
+LRESULT HtmlWindow::routeMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_SIZE:

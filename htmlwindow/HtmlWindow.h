@@ -5,6 +5,7 @@
 #include "htmlwindow/OleInPlaceFrame.h"
 #include "htmlwindow/OleInPlaceSite.h"
 #include "htmlwindow/Storage.h"
+#include "util/Scoped.h"
 #include "winui/ComListener.h"
 #include "winui/CustomWindow.h"
 
@@ -86,12 +87,14 @@ private:
     void releaseBrowser();
     HRESULT findEventsConnectionPoint(Microsoft::WRL::ComPtr<IConnectionPoint>& point);
     HRESULT getDocument(REFIID iid, void** document);
+    LRESULT routeMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void runPageRequest(std::string* request);
     void translateTab(UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND myHwnd = nullptr;
     bool myBlankLoaded = false;
-    bool myOleInitialized = false;
+    // Declared before every COM member, so that it goes after them.
+    par::ScopedOleInitialize myOle;
     Microsoft::WRL::ComPtr<IOleObject> myBrowser;
     std::unique_ptr<htmlWindow::OleClientSite> myClientSite;
     std::unique_ptr<htmlWindow::Storage> myStorage;

@@ -2,6 +2,7 @@
 
 #include "swfwindow/SwfWindow.h"
 
+#include "util/ComUtil.h"
 #include "util/Log.h"
 #include "util/StringUtil.h"
 
@@ -14,12 +15,6 @@ namespace {
 // Shared by every manager, so that uins are unique in the process.
 int theNextUin = 0;
 
-void check(HRESULT result)
-{
-    if (FAILED(result))
-        _com_issue_error(result);
-}
-
 // Copies names and values in index order, replacing attributes of the same
 // name. The copies are made by the destination's own document: Wine's MSXML
 // breaks when a node of one document is put into another.
@@ -28,18 +23,18 @@ void copyXmlAttributes(const IXMLDOMElementPtr& source, const IXMLDOMElementPtr&
     if (!source)
         return;
     IXMLDOMNamedNodeMapPtr attributes;
-    check(source->get_attributes(&attributes));
+    par::checkResult(source->get_attributes(&attributes));
     long count = 0;
-    check(attributes->get_length(&count));
+    par::checkResult(attributes->get_length(&count));
     for (long i = 0; i < count; ++i) {
         IXMLDOMNodePtr attribute;
-        check(attributes->get_item(i, &attribute));
+        par::checkResult(attributes->get_item(i, &attribute));
         BSTR name = nullptr;
-        check(attribute->get_nodeName(&name));
+        par::checkResult(attribute->get_nodeName(&name));
         const _bstr_t ownedName(name, false);
         _variant_t value;
-        check(attribute->get_nodeValue(&value));
-        check(destination->setAttribute(ownedName, value));
+        par::checkResult(attribute->get_nodeValue(&value));
+        par::checkResult(destination->setAttribute(ownedName, value));
     }
 }
 
@@ -68,14 +63,14 @@ void CommandEventManager::addListener(Listener* listener, const std::string& ser
 
     IXMLDOMDocument2Ptr command = par::createXmlDocument("root");
     IXMLDOMElementPtr root;
-    check(command->get_documentElement(&root));
+    par::checkResult(command->get_documentElement(&root));
     par::setXmlAttribute(root, "id", "addListener");
     par::setXmlAttribute(root, "serviceId", serviceId);
     par::setXmlAttribute(root, "uin", item.uin);
     if (parameters) {
         const IXMLDOMNodePtr params = par::selectNode(root, "params", true);
         IXMLDOMElementPtr parametersRoot;
-        check(parameters->get_documentElement(&parametersRoot));
+        par::checkResult(parameters->get_documentElement(&parametersRoot));
         copyXmlAttributes(parametersRoot, params);
     }
     myOwner->sendXmlCommand(command);
@@ -84,7 +79,7 @@ void CommandEventManager::addListener(Listener* listener, const std::string& ser
 void CommandEventManager::onCommandEvent(IXMLDOMDocument2Ptr document)
 {
     IXMLDOMElementPtr root;
-    check(document->get_documentElement(&root));
+    par::checkResult(document->get_documentElement(&root));
     const std::string uin = par::getXmlAttribute(root, "uin");
     const std::string serviceId = par::getXmlAttribute(root, "serviceId");
     const std::string eventId = par::getXmlAttribute(root, "eventId");

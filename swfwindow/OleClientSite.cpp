@@ -12,10 +12,13 @@ namespace {
 
 const char kClassName[] = "OleClientSite";
 
-// Hands out an interface of ours; the site objects count no references.
-HRESULT answer(void** object, void* found, const char* label)
+// Hands out an interface of ours with a reference, as COM asks: the site
+// objects count none, the event sink counts its own.
+HRESULT answer(void** object, IUnknown* found, const char* label)
 {
     *object = found;
+    if (found)
+        found->AddRef();
     logQueryInterface(kClassName, label, found == nullptr);
     return found ? S_OK : E_NOINTERFACE;
 }

@@ -2,6 +2,7 @@
 
 #include "swfwindow/ComDiagnostics.h"
 #include "swfwindow/ExternalInterfaceFormat.h"
+#include "swfwindow/MovieCommandTable.h"
 #include "swfwindow/ServerConnectionWatcherPool.h"
 
 #include "app/UiApplication.h"
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <vector>
 
 namespace swfWindow {
 
@@ -21,24 +23,6 @@ namespace {
 
 using Arguments = std::vector<std::wstring>;
 using Handler = PrimaryExternalInterfaceHandler;
-
-// How a command takes its arguments.
-enum class Count {
-    NONE_READ,     // any arguments are ignored
-    EXACTLY,       // another number is handled and does nothing
-    AT_LEAST,      // fewer are handled and do nothing
-    ONLY_EXACTLY,  // another number is not handled
-    ONLY_AT_LEAST, // fewer are not handled
-};
-
-struct Command {
-    const wchar_t* name;
-    Count rule;
-    size_t count;
-    // Whether the command's value is wrapped as a string answer.
-    bool stringAnswer;
-    void (*run)(Handler& handler, const Arguments& args, std::wstring& answer);
-};
 
 std::wstring withBackslashes(std::wstring path)
 {
@@ -121,57 +105,59 @@ std::wstring unitSystem()
     return std::wstring();
 }
 
-void skyvanePrint(Handler&, const Arguments& args, std::wstring&)
+std::wstring skyvanePrint(Handler&, const Arguments& args)
 {
     logFlashText(args[0]);
+    return std::wstring();
 }
 
-void isParProjector(Handler&, const Arguments&, std::wstring& answer)
+std::wstring isParProjector(Handler&, const Arguments&)
 {
-    answer = L"true";
+    return L"true";
 }
 
-void isMac(Handler&, const Arguments&, std::wstring& answer)
+std::wstring isMac(Handler&, const Arguments&)
 {
-    answer = L"false";
+    return L"false";
 }
 
-void isSwfFile(Handler& handler, const Arguments& args, std::wstring& answer)
+std::wstring isSwfFile(Handler& handler, const Arguments& args)
 {
-    answer = boolText(handler.isSwfFile(args[0]));
+    return boolText(handler.isSwfFile(args[0]));
 }
 
-void loadText(Handler&, const Arguments& args, std::wstring& answer)
+std::wstring loadText(Handler&, const Arguments& args)
 {
-    answer = par::readTextFile(args[0]);
+    return par::readTextFile(args[0]);
 }
 
-void saveText(Handler&, const Arguments& args, std::wstring& answer)
+// UTF-8 with a byte-order mark holds any text, and "loadText" reads it back.
+std::wstring saveText(Handler&, const Arguments& args)
 {
-    answer = boolText(par::writeTextFile(args[0], args[1], L"w+t"));
+    return boolText(par::writeTextFile(args[0], args[1], L"w+t, ccs=UTF-8"));
 }
 
-void saveAsPng(Handler& handler, const Arguments& args, std::wstring& answer)
+std::wstring saveAsPng(Handler& handler, const Arguments& args)
 {
-    answer = handler.saveAsPng(withBackslashes(args[0]), withBackslashes(args[1]));
+    return handler.saveAsPng(withBackslashes(args[0]), withBackslashes(args[1]));
 }
 
-void createDir(Handler& handler, const Arguments& args, std::wstring& answer)
+std::wstring createDir(Handler& handler, const Arguments& args)
 {
-    answer = handler.createDir(withBackslashes(args[0]));
+    return handler.createDir(withBackslashes(args[0]));
 }
 
-void deleteFile(Handler& handler, const Arguments& args, std::wstring& answer)
+std::wstring deleteFile(Handler& handler, const Arguments& args)
 {
-    answer = handler.deleteFile(withBackslashes(args[0]));
+    return handler.deleteFile(withBackslashes(args[0]));
 }
 
-void fileExist(Handler&, const Arguments& args, std::wstring& answer)
+std::wstring fileExist(Handler&, const Arguments& args)
 {
-    answer = boolText(par::fileExists(withBackslashes(args[0])));
+    return boolText(par::fileExists(withBackslashes(args[0])));
 }
 
-void findFiles(Handler&, const Arguments& args, std::wstring& answer)
+std::wstring findFiles(Handler&, const Arguments& args)
 {
     const std::wstring mask = args.size() > 1 ? args[1] : L"*.*";
     bool recursive = false;
@@ -179,229 +165,238 @@ void findFiles(Handler&, const Arguments& args, std::wstring& answer)
         par::parseBool(args[2], recursive);
     std::vector<std::wstring> files;
     Handler::collectFiles(withBackslashes(args[0]), mask, recursive, files);
-    answer = L"<files>";
+    std::wstring list = L"<files>";
     for (const std::wstring& file : files)
-        answer += L"<file name=\"" + file + L"\" ></file>";
-    answer += L"</files>";
+        list += L"<file name=\"" + par::escapeXmlAttribute(file) + L"\" ></file>";
+    return list + L"</files>";
 }
 
-void openDir(Handler& handler, const Arguments& args, std::wstring& answer)
+std::wstring openDir(Handler& handler, const Arguments& args)
 {
-    answer = handler.openDir(withBackslashes(args[0]));
+    return handler.openDir(withBackslashes(args[0]));
 }
 
-void getApplicationDirPath(Handler&, const Arguments&, std::wstring& answer)
+std::wstring getApplicationDirPath(Handler&, const Arguments&)
 {
-    answer = par::Application::getApplicationDirPath();
+    return par::Application::getApplicationDirPath();
 }
 
-void getApplicationDataPath(Handler&, const Arguments&, std::wstring& answer)
+std::wstring getApplicationDataPath(Handler&, const Arguments&)
 {
-    answer = applicationDataPath(false);
+    return applicationDataPath(false);
 }
 
-void getApplicationCommonDataPath(Handler&, const Arguments&, std::wstring& answer)
+std::wstring getApplicationCommonDataPath(Handler&, const Arguments&)
 {
-    answer = applicationDataPath(true);
+    return applicationDataPath(true);
 }
 
-void getSystemDataPath(Handler&, const Arguments&, std::wstring& answer)
+std::wstring getSystemDataPath(Handler&, const Arguments&)
 {
-    answer = par::Application::getSystemDataPath();
+    return par::Application::getSystemDataPath();
 }
 
-void getCommonDataPath(Handler&, const Arguments&, std::wstring& answer)
+std::wstring getCommonDataPath(Handler&, const Arguments&)
 {
-    answer = par::Application::getCommonDataPath();
+    return par::Application::getCommonDataPath();
 }
 
-void getCurrentDir(Handler&, const Arguments&, std::wstring& answer)
+std::wstring getCurrentDir(Handler&, const Arguments&)
 {
-    answer = par::currentDirectory();
+    return par::currentDirectory();
 }
 
-void isApplicationWindowResizable(Handler&, const Arguments&, std::wstring& answer)
+std::wstring isApplicationWindowResizable(Handler&, const Arguments&)
 {
-    if (par::Window* window = mainWindow())
-        answer = boolText(window->isResizable());
+    par::Window* window = mainWindow();
+    return window ? boolText(window->isResizable()) : std::wstring();
 }
 
-void setApplicationWindowResizable(Handler&, const Arguments& args, std::wstring&)
+std::wstring setApplicationWindowResizable(Handler&, const Arguments& args)
 {
     bool resizable = false;
     par::Window* window = mainWindow();
     if (window && par::parseBool(args[0], resizable))
         window->setResizable(resizable);
+    return std::wstring();
 }
 
-void getApplicationWindowBounds(Handler&, const Arguments&, std::wstring& answer)
+std::wstring getApplicationWindowBounds(Handler&, const Arguments&)
 {
     par::Window* window = mainWindow();
     if (!window)
-        return;
+        return std::wstring();
     const par::Rect bounds = window->getBounds();
-    answer = L"<bounds" + attribute(L"x", bounds.x) + attribute(L"y", bounds.y) +
-             attribute(L"width", bounds.width) + attribute(L"height", bounds.height) + L"/>";
+    return L"<bounds" + attribute(L"x", bounds.x) + attribute(L"y", bounds.y) +
+           attribute(L"width", bounds.width) + attribute(L"height", bounds.height) + L"/>";
 }
 
-void setApplicationWindowBounds(Handler&, const Arguments& args, std::wstring&)
+std::wstring setApplicationWindowBounds(Handler&, const Arguments& args)
 {
     int values[4] = {};
     if (!parseInts(args, values)) {
         par::logSevere("setApplicationWindowBounds, parsing failure");
-        return;
+        return std::wstring();
     }
     if (par::Window* window = mainWindow())
         window->setBounds(values[0], values[1], values[2], values[3]);
+    return std::wstring();
 }
 
-void getApplicationWindowContentSize(Handler&, const Arguments&, std::wstring& answer)
+std::wstring getApplicationWindowContentSize(Handler&, const Arguments&)
 {
     par::Window* window = mainWindow();
     if (!window)
-        return;
+        return std::wstring();
     RECT client = {};
     GetClientRect(window->getHandle(), &client);
-    answer = sizeElement(client.right - client.left, client.bottom - client.top);
+    return sizeElement(client.right - client.left, client.bottom - client.top);
 }
 
-void setApplicationWindowContentSize(Handler&, const Arguments& args, std::wstring&)
+std::wstring setApplicationWindowContentSize(Handler&, const Arguments& args)
 {
     int size[2] = {};
     if (!parseInts(args, size)) {
         par::logSevere("setApplicationWindowContentSize, parsing failure");
-        return;
+        return std::wstring();
     }
     par::Window* window = mainWindow();
     if (!window)
-        return;
+        return std::wstring();
     RECT client = {};
     GetClientRect(window->getHandle(), &client);
     const par::Rect outer = window->getBounds();
     window->setSize(size[0] + outer.width - (client.right - client.left),
                     size[1] + outer.height - (client.bottom - client.top));
+    return std::wstring();
 }
 
-void getScreenSize(Handler&, const Arguments&, std::wstring& answer)
+std::wstring getScreenSize(Handler&, const Arguments&)
 {
-    answer = sizeElement(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    return sizeElement(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
 }
 
-void getDisplayModes(Handler&, const Arguments&, std::wstring& answer)
+std::wstring getDisplayModes(Handler&, const Arguments&)
 {
     const std::vector<DEVMODEA> modes = par::DisplayModeManage::getInstance()->getModes();
-    answer = L"<modes>";
+    std::wstring list = L"<modes>";
     for (const DEVMODEA& mode : modes) {
-        answer += L"<mode" + attribute(L"width", static_cast<int>(mode.dmPelsWidth)) +
-                  attribute(L"height", static_cast<int>(mode.dmPelsHeight)) +
-                  attribute(L"depth", static_cast<int>(mode.dmBitsPerPel)) + L"/>";
+        list += L"<mode" + attribute(L"width", static_cast<int>(mode.dmPelsWidth)) +
+                attribute(L"height", static_cast<int>(mode.dmPelsHeight)) +
+                attribute(L"depth", static_cast<int>(mode.dmBitsPerPel)) + L"/>";
     }
-    answer += L"</modes>";
+    return list + L"</modes>";
 }
 
-void sleep(Handler&, const Arguments& args, std::wstring& answer)
+std::wstring sleep(Handler&, const Arguments& args)
 {
     int milliseconds = 0;
     if (!par::parseInt(args[0], milliseconds))
-        return;
-    answer = L"<undefined/>";
+        return std::wstring();
     // A negative time would be taken as (nearly) forever.
     Sleep(static_cast<DWORD>(std::max(milliseconds, 0)));
+    return L"<undefined/>";
 }
 
-void getUnitSystem(Handler&, const Arguments&, std::wstring& answer)
+std::wstring getUnitSystem(Handler&, const Arguments&)
 {
-    answer = unitSystem();
+    return unitSystem();
 }
 
-void getTimeFormat(Handler&, const Arguments&, std::wstring& answer)
+std::wstring getTimeFormat(Handler&, const Arguments&)
 {
-    answer = timeFormat();
+    return timeFormat();
 }
 
-void getSystemLanguage(Handler&, const Arguments&, std::wstring& answer)
+std::wstring getSystemLanguage(Handler&, const Arguments&)
 {
-    answer = localeText(LOCALE_SISO639LANGNAME);
+    return localeText(LOCALE_SISO639LANGNAME);
 }
 
-void getSystemLocale(Handler&, const Arguments&, std::wstring& answer)
+std::wstring getSystemLocale(Handler&, const Arguments&)
 {
     std::wstring country = localeText(LOCALE_SISO3166CTRYNAME);
-    answer = localeText(LOCALE_SISO639LANGNAME) + L"-" + par::toLowerW(country);
+    return localeText(LOCALE_SISO639LANGNAME) + L"-" + par::toLowerW(country);
 }
 
-void getCountryName(Handler&, const Arguments&, std::wstring& answer)
+std::wstring getCountryName(Handler&, const Arguments&)
 {
-    answer = localeText(LOCALE_SENGCOUNTRY);
+    return localeText(LOCALE_SENGCOUNTRY);
 }
 
-void addServerWatcher(Handler& handler, const Arguments& args, std::wstring&)
+std::wstring addServerWatcher(Handler& handler, const Arguments& args)
 {
     handler.getWatcherPool()->addWatcher(par::toNarrow(args[0]));
+    return std::wstring();
 }
 
-void removeServerWatcher(Handler& handler, const Arguments& args, std::wstring&)
+std::wstring removeServerWatcher(Handler& handler, const Arguments& args)
 {
     handler.getWatcherPool()->removeWatcher(par::toNarrow(args[0]));
+    return std::wstring();
 }
 
-void getServerConnectionState(Handler& handler, const Arguments& args, std::wstring& answer)
+std::wstring getServerConnectionState(Handler& handler, const Arguments& args)
 {
-    answer = par::toWide(handler.getWatcherPool()->getState(par::toNarrow(args[0])));
+    return par::toWide(handler.getWatcherPool()->getState(par::toNarrow(args[0])));
 }
 
-void updateServerConnectionState(Handler& handler, const Arguments& args, std::wstring&)
+std::wstring updateServerConnectionState(Handler& handler, const Arguments& args)
 {
     if (par::ServerConnectionWatcher* watcher = handler.getWatcherPool()->findWatcher(par::toNarrow(args[0])))
         watcher->update();
     else
         par::logSevere("update(), ServerConnectionWatcher not found");
+    return std::wstring();
 }
 
-void getWindowsVersion(Handler&, const Arguments&, std::wstring& answer)
+std::wstring getWindowsVersion(Handler&, const Arguments&)
 {
-    answer = par::toWide(par::osVersionText());
+    return par::toWide(par::osVersionText());
 }
+
+using Rule = ArgumentRule;
+using Kind = AnswerKind;
 
 // In the order of testing.
-const Command COMMANDS[] = {
-    {L"skyvanePrint", Count::ONLY_AT_LEAST, 1, false, skyvanePrint},
-    {L"isParProjector", Count::NONE_READ, 0, true, isParProjector},
-    {L"isMac", Count::NONE_READ, 0, true, isMac},
-    {L"isSwfFile", Count::AT_LEAST, 1, true, isSwfFile},
-    {L"loadText", Count::AT_LEAST, 1, true, loadText},
-    {L"saveText", Count::AT_LEAST, 2, true, saveText},
-    {L"saveAsPng", Count::EXACTLY, 2, true, saveAsPng},
-    {L"createDir", Count::EXACTLY, 1, true, createDir},
-    {L"deleteFile", Count::EXACTLY, 1, true, deleteFile},
-    {L"fileExist", Count::EXACTLY, 1, true, fileExist},
-    {L"findFiles", Count::AT_LEAST, 1, true, findFiles},
-    {L"openDir", Count::EXACTLY, 1, true, openDir},
-    {L"getApplicationDirPath", Count::NONE_READ, 0, true, getApplicationDirPath},
-    {L"getApplicationDataPath", Count::NONE_READ, 0, true, getApplicationDataPath},
-    {L"getApplicationCommonDataPath", Count::NONE_READ, 0, true, getApplicationCommonDataPath},
-    {L"getSystemDataPath", Count::NONE_READ, 0, true, getSystemDataPath},
-    {L"getCommonDataPath", Count::NONE_READ, 0, true, getCommonDataPath},
-    {L"getCurrentDir", Count::NONE_READ, 0, true, getCurrentDir},
-    {L"isApplicationWindowResizable", Count::NONE_READ, 0, true, isApplicationWindowResizable},
-    {L"setApplicationWindowResizable", Count::EXACTLY, 1, false, setApplicationWindowResizable},
-    {L"getApplicationWindowBounds", Count::NONE_READ, 0, true, getApplicationWindowBounds},
-    {L"setApplicationWindowBounds", Count::EXACTLY, 4, false, setApplicationWindowBounds},
-    {L"getApplicationWindowContentSize", Count::NONE_READ, 0, true, getApplicationWindowContentSize},
-    {L"setApplicationWindowContentSize", Count::EXACTLY, 2, false, setApplicationWindowContentSize},
-    {L"getScreenSize", Count::NONE_READ, 0, true, getScreenSize},
-    {L"getDisplayModes", Count::NONE_READ, 0, true, getDisplayModes},
-    {L"sleep", Count::AT_LEAST, 1, false, sleep},
-    {L"unitSystem", Count::NONE_READ, 0, true, getUnitSystem},
-    {L"timeFormat", Count::NONE_READ, 0, true, getTimeFormat},
-    {L"getSystemLanguage", Count::NONE_READ, 0, true, getSystemLanguage},
-    {L"getSystemLocale", Count::NONE_READ, 0, true, getSystemLocale},
-    {L"getCountryName", Count::NONE_READ, 0, true, getCountryName},
-    {L"addServerWatcher", Count::ONLY_EXACTLY, 1, false, addServerWatcher},
-    {L"removeServerWatcher", Count::ONLY_EXACTLY, 1, false, removeServerWatcher},
-    {L"getServerConnectionState", Count::ONLY_EXACTLY, 1, true, getServerConnectionState},
-    {L"updateServerConnectionState", Count::ONLY_EXACTLY, 1, false, updateServerConnectionState},
-    {L"getWindowsVersion", Count::NONE_READ, 0, true, getWindowsVersion},
+const MovieCommand<Handler> COMMANDS[] = {
+    {L"skyvanePrint", Rule::ONLY_AT_LEAST, 1, Kind::NONE, skyvanePrint},
+    {L"isParProjector", Rule::NONE_READ, 0, Kind::TEXT, isParProjector},
+    {L"isMac", Rule::NONE_READ, 0, Kind::TEXT, isMac},
+    {L"isSwfFile", Rule::AT_LEAST, 1, Kind::TEXT, isSwfFile},
+    {L"loadText", Rule::AT_LEAST, 1, Kind::TEXT, loadText},
+    {L"saveText", Rule::AT_LEAST, 2, Kind::TEXT, saveText},
+    {L"saveAsPng", Rule::EXACTLY, 2, Kind::MARKUP, saveAsPng},
+    {L"createDir", Rule::EXACTLY, 1, Kind::MARKUP, createDir},
+    {L"deleteFile", Rule::EXACTLY, 1, Kind::MARKUP, deleteFile},
+    {L"fileExist", Rule::EXACTLY, 1, Kind::TEXT, fileExist},
+    {L"findFiles", Rule::AT_LEAST, 1, Kind::MARKUP, findFiles},
+    {L"openDir", Rule::EXACTLY, 1, Kind::MARKUP, openDir},
+    {L"getApplicationDirPath", Rule::NONE_READ, 0, Kind::TEXT, getApplicationDirPath},
+    {L"getApplicationDataPath", Rule::NONE_READ, 0, Kind::TEXT, getApplicationDataPath},
+    {L"getApplicationCommonDataPath", Rule::NONE_READ, 0, Kind::TEXT, getApplicationCommonDataPath},
+    {L"getSystemDataPath", Rule::NONE_READ, 0, Kind::TEXT, getSystemDataPath},
+    {L"getCommonDataPath", Rule::NONE_READ, 0, Kind::TEXT, getCommonDataPath},
+    {L"getCurrentDir", Rule::NONE_READ, 0, Kind::TEXT, getCurrentDir},
+    {L"isApplicationWindowResizable", Rule::NONE_READ, 0, Kind::TEXT, isApplicationWindowResizable},
+    {L"setApplicationWindowResizable", Rule::EXACTLY, 1, Kind::NONE, setApplicationWindowResizable},
+    {L"getApplicationWindowBounds", Rule::NONE_READ, 0, Kind::MARKUP, getApplicationWindowBounds},
+    {L"setApplicationWindowBounds", Rule::EXACTLY, 4, Kind::NONE, setApplicationWindowBounds},
+    {L"getApplicationWindowContentSize", Rule::NONE_READ, 0, Kind::MARKUP, getApplicationWindowContentSize},
+    {L"setApplicationWindowContentSize", Rule::EXACTLY, 2, Kind::NONE, setApplicationWindowContentSize},
+    {L"getScreenSize", Rule::NONE_READ, 0, Kind::MARKUP, getScreenSize},
+    {L"getDisplayModes", Rule::NONE_READ, 0, Kind::MARKUP, getDisplayModes},
+    {L"sleep", Rule::AT_LEAST, 1, Kind::BARE, sleep},
+    {L"unitSystem", Rule::NONE_READ, 0, Kind::TEXT, getUnitSystem},
+    {L"timeFormat", Rule::NONE_READ, 0, Kind::TEXT, getTimeFormat},
+    {L"getSystemLanguage", Rule::NONE_READ, 0, Kind::TEXT, getSystemLanguage},
+    {L"getSystemLocale", Rule::NONE_READ, 0, Kind::TEXT, getSystemLocale},
+    {L"getCountryName", Rule::NONE_READ, 0, Kind::TEXT, getCountryName},
+    {L"addServerWatcher", Rule::ONLY_EXACTLY, 1, Kind::NONE, addServerWatcher},
+    {L"removeServerWatcher", Rule::ONLY_EXACTLY, 1, Kind::NONE, removeServerWatcher},
+    {L"getServerConnectionState", Rule::ONLY_EXACTLY, 1, Kind::TEXT, getServerConnectionState},
+    {L"updateServerConnectionState", Rule::ONLY_EXACTLY, 1, Kind::NONE, updateServerConnectionState},
+    {L"getWindowsVersion", Rule::NONE_READ, 0, Kind::TEXT, getWindowsVersion},
 };
 static_assert(std::size(COMMANDS) == 37, "the movie knows 37 built-in commands");
 
@@ -420,40 +415,12 @@ PrimaryExternalInterfaceHandler::~PrimaryExternalInterfaceHandler()
 bool PrimaryExternalInterfaceHandler::handle(const std::wstring& name, std::vector<std::wstring> arguments,
                                              std::wstring& answer)
 {
-    const Command* command = std::find_if(std::begin(COMMANDS), std::end(COMMANDS),
-                                          [&](const Command& entry) { return name == entry.name; });
-    if (command == std::end(COMMANDS))
-        return false;
-    const size_t count = arguments.size();
-    switch (command->rule) {
-    case Count::NONE_READ:
-        break;
-    case Count::EXACTLY:
-        if (count != command->count)
-            return true;
-        break;
-    case Count::AT_LEAST:
-        if (count < command->count)
-            return true;
-        break;
-    case Count::ONLY_EXACTLY:
-        if (count != command->count)
-            return false;
-        break;
-    case Count::ONLY_AT_LEAST:
-        if (count < command->count)
-            return false;
-        break;
-    }
-    command->run(*this, arguments, answer);
-    if (command->stringAnswer)
-        toReturnValue(answer);
-    return true;
+    return runMovieCommand(COMMANDS, *this, name, arguments, answer);
 }
 
 void PrimaryExternalInterfaceHandler::toReturnValue(std::wstring& answer)
 {
-    answer = encodeValue(answer);
+    answer = encodeMarkup(answer);
 }
 
 } // namespace swfWindow

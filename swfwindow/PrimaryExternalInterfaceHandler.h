@@ -22,6 +22,8 @@ public:
     // True when the name is a built-in command, whatever the answer.
     bool handle(const std::wstring& name, std::vector<std::wstring> arguments, std::wstring& answer);
     // The value as a string answer, in place: "<undefined/>" when empty.
+    // The value goes in as it is, for answers that are markup; data must be
+    // escaped first (par::escapeXmlText).
     static void toReturnValue(std::wstring& answer);
 
     bool isSwfFile(const std::wstring& path);
@@ -37,11 +39,15 @@ public:
     std::wstring openDir(const std::wstring& path);
 
     ServerConnectionWatcherPool* getWatcherPool() const { return myWatcherPool; }
+    // The window went while a command ran: the movie's texts are no longer
+    // asked for.
+    void detach() { myOwner = nullptr; }
 
 private:
     // The failure document, its message led by the movie's text for the key
     // (none for an empty key).
     std::wstring failure(unsigned long code, const std::wstring& key, const std::wstring& path);
+    std::wstring localeString(const std::wstring& key);
 
     SwfWindow* myOwner;
     ServerConnectionWatcherPool* myWatcherPool;

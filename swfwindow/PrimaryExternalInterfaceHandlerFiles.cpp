@@ -4,8 +4,10 @@
 
 #include "swfwindow/SwfWindow.h"
 
+#include "util/Scoped.h"
 #include "util/StringUtil.h"
 #include "util/SystemUtil.h"
+#include "util/XmlUtil.h"
 
 #include <windows.h>
 #include <gdiplus.h>
@@ -19,24 +21,6 @@ namespace swfWindow {
 
 namespace {
 
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE handle) : myHandle(handle) {}
-    ~FindHandle()
-    {
-        if (myHandle != INVALID_HANDLE_VALUE)
-            FindClose(myHandle);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-
-    bool isValid() const { return myHandle != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return myHandle; }
-
-private:
-    HANDLE myHandle;
-};
-
 std::wstring joined(const std::wstring& prefix, const std::wstring& name)
 {
     return prefix.empty() ? name : prefix + L"\\" + name;
@@ -47,8 +31,8 @@ void listMatches(const std::wstring& folder, const std::wstring& prefix, const s
                  std::vector<std::wstring>& out)
 {
     WIN32_FIND_DATAW data;
-    FindHandle search(FindFirstFileW((folder + L"\\" + mask).c_str(), &data));
-    if (!search.isValid())
+    const par::ScopedFindHandle search(FindFirstFileW((folder + L"\\" + mask).c_str(), &data));
+    if (!search)
         return;
     do {
         out.push_back(joined(prefix, data.cFileName));
@@ -60,12 +44,14 @@ void collectRecursively(const std::wstring& folder, const std::wstring& prefix, 
 {
     listMatches(folder, prefix, mask, out);
     WIN32_FIND_DATAW data;
-    FindHandle search(FindFirstFileW((folder + L"\\*.*").c_str(), &data));
-    if (!search.isValid())
+    const par::ScopedFindHandle search(FindFirstFileW((folder + L"\\*.*").c_str(), &data));
+    if (!search)
         return;
     do {
         const std::wstring name = data.cFileName;
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
+        // A link or junction may lead back up the tree: it is listed, never entered.
+        const bool isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !isLink && name != L"." && name != L"..")
             collectRecursively(folder + L"\\" + name, joined(prefix, name), mask, out);
     } while (FindNextFileW(search.get(), &data));
 }
@@ -160,8 +146,17 @@ std::wstring PrimaryExternalInterfaceHandler::deleteFile(const std::wstring& pat
     return code == 0 ? SUCCESS : failure(code, L"IDS_DELETE_FILE_ERROR", path);
 }
 
+// Only folders are opened: the shell would run a program given instead, and
+// overruns its own buffers with a path beyond the platform's limit.
 std::wstring PrimaryExternalInterfaceHandler::openDir(const std::wstring& path)
 {
+    if (path.size() >= MAX_PATH)
+        return failure(ERROR_FILENAME_EXCED_RANGE, std::wstring(), path);
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return failure(failureCode(ERROR_PATH_NOT_FOUND), std::wstring(), path);
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return failure(ERROR_DIRECTORY, std::wstring(), path);
     const HINSTANCE result = ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     if (reinterpret_cast<INT_PTR>(result) > 32)
         return SUCCESS;
@@ -174,11 +169,18 @@ std::wstring PrimaryExternalInterfaceHandler::failure(unsigned long code, const 
 {
     std::wstring message;
     if (!key.empty())
-        message = myOwner->getLocaleString(key) + L"\n";
+        message = localeString(key) + L"\n";
     message += par::errorText(code) + L"\n";
-    message += myOwner->getLocaleString(L"IDS_PATH") + L": " + path;
+    message += localeString(L"IDS_PATH") + L": " + path;
     return L"<response errorCode=\"" + std::to_wstring(code) + L"\" errorMessage=\"" +
-           message + L"\"></response>";
+           par::escapeXmlAttribute(message) + L"\"></response>";
+}
+
+// A movie call made while the movie's own call is answered may delete the
+// window.
+std::wstring PrimaryExternalInterfaceHandler::localeString(const std::wstring& key)
+{
+    return myOwner ? myOwner->getLocaleString(key) : std::wstring();
 }
 
 } // namespace swfWindow

@@ -8,17 +8,17 @@
 #include "swfwindow/StorageStub.h"
 #include "swfwindow/SwfWindowListener.h"
 
+#include "util/ComUtil.h"
 #include "util/Log.h"
 #include "util/StringUtil.h"
 
 using namespace ShockwaveFlashObjects;
 
-_COM_SMARTPTR_TYPEDEF(IOleInPlaceObject, IID_IOleInPlaceObject);
-_COM_SMARTPTR_TYPEDEF(IConnectionPointContainer, IID_IConnectionPointContainer);
+using Microsoft::WRL::ComPtr;
 
 namespace {
 
-// Movie variables travel in the system's ANSI code page.
+// Narrow texts of native callers are in the system's ANSI code page.
 std::wstring ansiToWide(const std::string& text)
 {
     if (text.empty())
@@ -30,29 +30,11 @@ std::wstring ansiToWide(const std::string& text)
     return wide;
 }
 
-std::string wideToAnsi(const std::wstring& text)
+ComPtr<IOleInPlaceObject> inPlaceObjectOf(IOleObject* object)
 {
-    if (text.empty())
-        return std::string();
-    const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &narrow[0], length,
-                        nullptr, nullptr);
-    return narrow;
-}
-
-void check(HRESULT result)
-{
-    if (FAILED(result))
-        _com_issue_error(result);
-}
-
-IOleInPlaceObjectPtr inPlaceObjectOf(IOleObject* object)
-{
-    IOleInPlaceObjectPtr inPlaceObject;
+    ComPtr<IOleInPlaceObject> inPlaceObject;
     if (object)
-        object->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlaceObject));
+        object->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(inPlaceObject.GetAddressOf()));
     return inPlaceObject;
 }
 
@@ -95,51 +77,49 @@ SwfWindow::SwfWindow() : par::Container(par::Container::NO_BACKGROUND, 0, WS_EX_
     GetClientRect(getHandle(), &client);
     setNoErase(true);
 
-    const HRESULT initialized = OleInitialize(nullptr);
-    if (initialized != S_OK && initialized != S_FALSE)
+    if (myOle.result() != S_OK && myOle.result() != S_FALSE)
         par::logSevere("SwfWindow(). OLE initialization failed.");
 
-    myCommandEventManager = new swfWindow::CommandEventManager(this);
-    myInfiniteLoopMonitor = new swfWindow::InfiniteLoopMonitor(this);
-    myStorage = new swfWindow::StorageStub();
-    myInPlaceSite = new swfWindow::OleInPlaceSite(getHandle());
-    myClientSite = new swfWindow::OleClientSite(myInPlaceSite);
-    myInPlaceSite->setClientSite(myClientSite);
-    myEventSink = new swfWindow::SwfWindowListener(this);
-    myClientSite->setEventSink(myEventSink);
+    myCommandEventManager = std::make_unique<swfWindow::CommandEventManager>(this);
+    myInfiniteLoopMonitor = std::make_unique<swfWindow::InfiniteLoopMonitor>(this);
+    myStorage = std::make_unique<swfWindow::StorageStub>();
+    myInPlaceSite = std::make_unique<swfWindow::OleInPlaceSite>(getHandle());
+    myClientSite = std::make_unique<swfWindow::OleClientSite>(myInPlaceSite.get());
+    myInPlaceSite->setClientSite(myClientSite.get());
+    myEventSink.Attach(new swfWindow::SwfWindowListener(this));
+    myClientSite->setEventSink(myEventSink.Get());
 
     createControl(client);
 }
 
 void SwfWindow::createControl(const RECT& client)
 {
-    if (FAILED(OleCreate(CLSID_ShockwaveFlash, IID_IOleObject, OLERENDER_DRAW, nullptr, myClientSite,
-                         myStorage, reinterpret_cast<void**>(&myOleObject)))) {
-        myOleObject = nullptr;
+    if (FAILED(OleCreate(CLSID_ShockwaveFlash, IID_IOleObject, OLERENDER_DRAW, nullptr, myClientSite.get(),
+                         myStorage.get(), reinterpret_cast<void**>(myOleObject.ReleaseAndGetAddressOf())))) {
+        myOleObject.Reset();
         par::logSevere("SwfWindow(). Failed to create Shockwave component.");
         return;
     }
-    myInPlaceSite->setOleObject(myOleObject);
+    myInPlaceSite->setOleObject(myOleObject.Get());
     myOleObject->SetHostNames(L"Skyvane", nullptr);
 
-    if (FAILED(OleSetContainedObject(myOleObject, TRUE))) {
+    if (FAILED(OleSetContainedObject(myOleObject.Get(), TRUE))) {
         par::logSevere("SwfWindow(). Failed to execute ::OleSetContainedObject().");
         return;
     }
     // Released on every road out of here.
-    IConnectionPointContainerPtr container;
-    if (FAILED(myOleObject->QueryInterface(IID_IConnectionPointContainer,
-                                           reinterpret_cast<void**>(&container))) ||
-        !container) {
+    ComPtr<IConnectionPointContainer> container;
+    if (FAILED(myOleObject.As(&container)) || !container) {
         par::logSevere("SwfWindow(). Failed to access IID_IConnectionPointContainer.");
         return;
     }
-    if (FAILED(container->FindConnectionPoint(DIID__IShockwaveFlashEvents, &myConnectionPoint))) {
-        myConnectionPoint = nullptr;
+    if (FAILED(container->FindConnectionPoint(DIID__IShockwaveFlashEvents,
+                                              myConnectionPoint.ReleaseAndGetAddressOf()))) {
+        myConnectionPoint.Reset();
         par::logSevere("SwfWindow(). Failed to access _IShockwaveFlashEvents.");
         return;
     }
-    const HRESULT advised = myConnectionPoint->Advise(myEventSink, &myAdviseCookie);
+    const HRESULT advised = myConnectionPoint->Advise(myEventSink.Get(), &myAdviseCookie);
     if (FAILED(advised)) {
         myAdviseCookie = 0;
         par::logSevere(swfWindow::comErrorText(_com_error(advised)));
@@ -147,41 +127,42 @@ void SwfWindow::createControl(const RECT& client)
         par::logSevere("SwfWindow(). Failed to Advise ShockwaveEvents.");
         return;
     }
-    container = nullptr;
+    container.Reset();
 
     RECT position = client;
-    if (FAILED(myOleObject->DoVerb(OLEIVERB_SHOW, nullptr, myClientSite, -1, getHandle(), &position))) {
+    if (FAILED(myOleObject->DoVerb(OLEIVERB_SHOW, nullptr, myClientSite.get(), -1, getHandle(), &position))) {
         par::logSevere("SwfWindow(). Failed to show Shockwave component.");
         return;
     }
-    if (FAILED(myOleObject->QueryInterface(IID_IShockwaveFlash, reinterpret_cast<void**>(&myFlash)))) {
-        myFlash = nullptr;
+    if (FAILED(myOleObject->QueryInterface(IID_IShockwaveFlash,
+                                           reinterpret_cast<void**>(myFlash.ReleaseAndGetAddressOf())))) {
+        myFlash.Reset();
         par::logSevere("SwfWindow(). Failed to obtain IShockwaveFlash interface.");
     }
 }
 
+// The control may outlive the window (another holder, or an event still
+// running): it is cut off from every site before any site goes.
 SwfWindow::~SwfWindow()
 {
-    if (myFlash)
-        myFlash->Release();
-    if (myConnectionPoint) {
-        if (myAdviseCookie)
-            myConnectionPoint->Unadvise(myAdviseCookie);
-        myConnectionPoint->Release();
-    }
+    myFlash.Reset();
+    if (myConnectionPoint && myAdviseCookie)
+        myConnectionPoint->Unadvise(myAdviseCookie);
+    myConnectionPoint.Reset();
     if (myOleObject) {
         myOleObject->Close(OLECLOSE_NOSAVE);
-        myOleObject->Release();
+        myOleObject->SetClientSite(nullptr);
+        myOleObject.Reset();
     }
-    delete myInfiniteLoopMonitor;
-    delete myClientSite;
-    delete myInPlaceSite;
-    delete myStorage;
-    delete myEventSink;
-    delete myCommandEventManager;
+    myInfiniteLoopMonitor.reset();
+    myClientSite.reset();
+    myInPlaceSite.reset();
+    myStorage.reset();
+    myEventSink->detach();
+    myEventSink.Reset();
+    myCommandEventManager.reset();
     myRequests.clear();
 }
-
 void SwfWindow::addListener(Listener* listener, bool owned)
 {
     myListeners.add(listener, owned);
@@ -189,7 +170,7 @@ void SwfWindow::addListener(Listener* listener, bool owned)
 
 void SwfWindow::setFocus()
 {
-    const IOleInPlaceObjectPtr inPlaceObject = inPlaceObjectOf(myOleObject);
+    const ComPtr<IOleInPlaceObject> inPlaceObject = inPlaceObjectOf(myOleObject.Get());
     if (!inPlaceObject)
         return;
     HWND control = nullptr;
@@ -200,7 +181,7 @@ void SwfWindow::setFocus()
 LRESULT SwfWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_SIZE) {
-        const IOleInPlaceObjectPtr inPlaceObject = inPlaceObjectOf(myOleObject);
+        const ComPtr<IOleInPlaceObject> inPlaceObject = inPlaceObjectOf(myOleObject.Get());
         if (inPlaceObject) {
             const RECT bounds = {0, 0, LOWORD(lParam), HIWORD(lParam)};
             inPlaceObject->SetObjectRects(&bounds, &bounds);
@@ -209,12 +190,17 @@ LRESULT SwfWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     return par::Container::handleMessage(message, wParam, lParam);
 }
 
-int SwfWindow::setVariable(const std::string& name, const std::string& value)
+int SwfWindow::setVariable(const std::wstring& name, const std::wstring& value)
 {
     if (!myFlash)
         return -1;
-    check(myFlash->SetVariable(_bstr_t(ansiToWide(name).c_str()), _bstr_t(ansiToWide(value).c_str())));
+    par::checkResult(myFlash->SetVariable(_bstr_t(name.c_str()), _bstr_t(value.c_str())));
     return 0;
+}
+
+int SwfWindow::setVariable(const std::string& name, const std::string& value)
+{
+    return setVariable(ansiToWide(name), ansiToWide(value));
 }
 
 void SwfWindow::setXmlVariable(const std::string& name, IXMLDOMDocument2Ptr document)
@@ -222,11 +208,11 @@ void SwfWindow::setXmlVariable(const std::string& name, IXMLDOMDocument2Ptr docu
     if (!myFlash)
         return;
     BSTR xml = nullptr;
-    check(document->get_xml(&xml));
+    par::checkResult(document->get_xml(&xml));
     const _bstr_t owned(xml, false);
-    std::string text = wideToAnsi(xml ? std::wstring(xml, SysStringLen(xml)) : std::wstring());
-    par::replaceAll(text, "\r\n", "\n");
-    setVariable(name, text);
+    std::wstring text = par::bstrToWide(xml);
+    par::replaceAll(text, L"\r\n", L"\n");
+    setVariable(ansiToWide(name), text);
 }
 
 void SwfWindow::sendXmlCommand(IXMLDOMDocument2Ptr document)
@@ -239,7 +225,7 @@ void SwfWindow::sendXmlRequest(Request* request)
     std::unique_ptr<Request> owned(request);
     const IXMLDOMDocument2Ptr document = owned->getDocument();
     IXMLDOMElementPtr root;
-    check(document->get_documentElement(&root));
+    par::checkResult(document->get_documentElement(&root));
     const std::string id = par::getXmlAttribute(root, "id");
     // A sender that reuses a pending id gives the older request up; it is
     // dropped without completion rather than lost.
@@ -250,7 +236,7 @@ void SwfWindow::sendXmlRequest(Request* request)
 void SwfWindow::onXmlResponse(IXMLDOMDocument2Ptr document)
 {
     IXMLDOMElementPtr root;
-    check(document->get_documentElement(&root));
+    par::checkResult(document->get_documentElement(&root));
     const std::string id = par::getXmlAttribute(root, "id");
     if (id.empty()) {
         par::logSevere("SwfWindow::onXmlResponse(), id is undefined");

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "swfwindow/ExternalInterfaceFormat.h"
 #include "swfwindow/ShockwaveFlash.h"
 
 #include "thread/ListenerList.h"
+#include "util/Scoped.h"
 #include "util/XmlUtil.h"
 #include "winui/Container.h"
+
+#include <wrl/client.h>
 
 #include <map>
 #include <memory>
@@ -67,9 +71,9 @@ public:
     SwfWindow();
     ~SwfWindow() override;
 
-    ShockwaveFlashObjects::IShockwaveFlash* getFlash() const { return myFlash; }
-    swfWindow::CommandEventManager* getCommandEventManager() const { return myCommandEventManager; }
-    swfWindow::InfiniteLoopMonitor* getInfiniteLoopMonitor() const { return myInfiniteLoopMonitor; }
+    ShockwaveFlashObjects::IShockwaveFlash* getFlash() const { return myFlash.Get(); }
+    swfWindow::CommandEventManager* getCommandEventManager() const { return myCommandEventManager.get(); }
+    swfWindow::InfiniteLoopMonitor* getInfiniteLoopMonitor() const { return myInfiniteLoopMonitor.get(); }
     void addListener(Listener* listener, bool owned);
     // A copy to notify from, in the order of addition.
     std::vector<Listener*> getListeners() const { return myListeners.snapshot(); }
@@ -77,8 +81,10 @@ public:
     void setFocus() override;
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    // Movie variables, through the system's ANSI code page. setVariable
-    // answers -1 without a control; COM errors reach the caller.
+    // Movie variables. setVariable answers -1 without a control; COM errors
+    // reach the caller. Wide texts reach the movie unchanged; narrow ones
+    // are read in the system's ANSI code page.
+    int setVariable(const std::wstring& name, const std::wstring& value);
     int setVariable(const std::string& name, const std::string& value);
     void setXmlVariable(const std::string& name, IXMLDOMDocument2Ptr document);
     void sendXmlCommand(IXMLDOMDocument2Ptr document);
@@ -114,18 +120,23 @@ public:
 private:
     void createControl(const RECT& client);
 
-    IOleObject* myOleObject = nullptr;
-    swfWindow::StorageStub* myStorage = nullptr;
-    swfWindow::OleInPlaceSite* myInPlaceSite = nullptr;
-    swfWindow::OleClientSite* myClientSite = nullptr;
-    swfWindow::SwfWindowListener* myEventSink = nullptr;
-    IConnectionPoint* myConnectionPoint = nullptr;
+    // Balances the window's own OLE initialisation; gone after every other
+    // member, as it is declared first.
+    par::ScopedOleInitialize myOle;
+    Microsoft::WRL::ComPtr<IOleObject> myOleObject;
+    std::unique_ptr<swfWindow::StorageStub> myStorage;
+    std::unique_ptr<swfWindow::OleInPlaceSite> myInPlaceSite;
+    std::unique_ptr<swfWindow::OleClientSite> myClientSite;
+    // Counts references: the control may still hold it while it finishes an
+    // event in which the window was deleted.
+    Microsoft::WRL::ComPtr<swfWindow::SwfWindowListener> myEventSink;
+    Microsoft::WRL::ComPtr<IConnectionPoint> myConnectionPoint;
     DWORD myAdviseCookie = 0;
-    swfWindow::InfiniteLoopMonitor* myInfiniteLoopMonitor = nullptr;
-    swfWindow::CommandEventManager* myCommandEventManager = nullptr;
+    std::unique_ptr<swfWindow::InfiniteLoopMonitor> myInfiniteLoopMonitor;
+    std::unique_ptr<swfWindow::CommandEventManager> myCommandEventManager;
     par::ListenerList<Listener> myListeners;
-    ShockwaveFlashObjects::IShockwaveFlash* myFlash = nullptr;
+    Microsoft::WRL::ComPtr<ShockwaveFlashObjects::IShockwaveFlash> myFlash;
     std::map<std::string, std::unique_ptr<Request>> myRequests;
-    // Reused by every answer decoding of this window.
-    IXMLDOMDocument2Ptr myAnswerDocument;
+    // Decodes every answer of this window's movie.
+    swfWindow::ExternalInterfaceDecoder myDecoder;
 };

@@ -5,6 +5,7 @@
 
 #include "swfwindow/ExternalInterfaceFormat.h"
 
+#include "util/ComUtil.h"
 #include "util/Log.h"
 #include "util/StringUtil.h"
 
@@ -16,25 +17,15 @@ void SwfWindow::callFunctionXml(std::wstring& result, const std::wstring& name,
     BSTR response = nullptr;
     const HRESULT called = myFlash->CallFunction(_bstr_t(invokeText.c_str()), &response);
     const _bstr_t owned(response, false);
-    if (FAILED(called))
-        _com_issue_error(called);
-    const std::wstring answer = response ? std::wstring(response, SysStringLen(response)) : std::wstring();
+    par::checkResult(called);
+    const std::wstring answer = par::bstrToWide(response);
 
     if (answer == L"undefined") {
         par::logSevere("Function " + par::toNarrow(name) + " returned 'undefined', not <undefined/>");
         result.clear();
         return;
     }
-    if (!myAnswerDocument)
-        myAnswerDocument = par::createXmlDocument();
-    // A text that does not parse leaves the document without an element.
-    VARIANT_BOOL loaded = VARIANT_FALSE;
-    myAnswerDocument->loadXML(_bstr_t(answer.c_str()), &loaded);
-    IXMLDOMElementPtr root;
-    myAnswerDocument->get_documentElement(&root);
-    if (!root)
-        _com_issue_error(E_POINTER);
-    result = swfWindow::decodeAnswer(root);
+    result = myDecoder.decodeAnswer(answer);
 }
 
 void SwfWindow::invoke(std::wstring& result, const std::wstring& name,

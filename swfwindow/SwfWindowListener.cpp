@@ -7,11 +7,13 @@
 #include "swfwindow/PrimaryExternalInterfaceHandler.h"
 #include "swfwindow/SwfWindow.h"
 
+#include "util/ComUtil.h"
 #include "util/Log.h"
 #include "util/StringUtil.h"
 #include "util/SystemUtil.h"
 
 #include <commdlg.h>
+#include <wrl/client.h>
 
 #include <cwchar>
 #include <vector>
@@ -23,12 +25,6 @@ namespace swfWindow {
 namespace {
 
 const DWORD FILE_BUFFER_LENGTH = 10000;
-
-void check(HRESULT result)
-{
-    if (FAILED(result))
-        _com_issue_error(result);
-}
 
 // The string argument at a DISPPARAMS index (the last argument is at 0);
 // empty when the control passed fewer arguments or no string.
@@ -42,7 +38,7 @@ std::wstring stringArgument(const DISPPARAMS& params, UINT index)
         text = argument.bstrVal;
     else if (argument.vt == (VT_BSTR | VT_BYREF) && argument.pbstrVal)
         text = *argument.pbstrVal;
-    return text ? std::wstring(text, SysStringLen(text)) : std::wstring();
+    return par::bstrToWide(text);
 }
 
 // A new document holding the text, or empty when the text does not parse.
@@ -59,28 +55,31 @@ IXMLDOMDocument2Ptr loadDocument(const std::wstring& text, bool* loaded = nullpt
 IXMLDOMElementPtr documentElement(const IXMLDOMDocument2Ptr& document)
 {
     IXMLDOMElementPtr root;
-    check(document->get_documentElement(&root));
+    par::checkResult(document->get_documentElement(&root));
     return root;
-}
-
-// The node and its content, indented, into a file of its own.
-bool saveFormatted(const IXMLDOMNodePtr& content, const std::wstring& path)
-{
-    const IXMLDOMDocument2Ptr document = par::createXmlDocument();
-    IXMLDOMNodePtr copy;
-    check(content->cloneNode(VARIANT_TRUE, &copy));
-    IXMLDOMNodePtr appended;
-    check(document->appendChild(copy, &appended));
-    const IXMLDOMDocument2Ptr formatted = par::formatXmlDocument(document);
-    return formatted->save(_variant_t(path.c_str())) == S_OK;
 }
 
 std::wstring xmlOf(const IXMLDOMNodePtr& node)
 {
     BSTR xml = nullptr;
-    check(node->get_xml(&xml));
+    par::checkResult(node->get_xml(&xml));
     const _bstr_t owned(xml, false);
-    return xml ? std::wstring(xml, SysStringLen(xml)) : std::wstring();
+    return par::bstrToWide(xml);
+}
+
+// The node and its content, indented, into a file of its own: UTF-8 with a
+// byte-order mark as the unformatted road writes it, so that "loadText"
+// reads either back. The text keeps the line ends the document was laid
+// out with.
+bool saveFormatted(const IXMLDOMNodePtr& content, const std::wstring& path)
+{
+    const IXMLDOMDocument2Ptr document = par::createXmlDocument();
+    IXMLDOMNodePtr copy;
+    par::checkResult(content->cloneNode(VARIANT_TRUE, &copy));
+    IXMLDOMNodePtr appended;
+    par::checkResult(document->appendChild(copy, &appended));
+    const IXMLDOMDocument2Ptr formatted = par::formatXmlDocument(document);
+    return par::writeTextFile(path, xmlOf(formatted), L"w+b, ccs=UTF-8");
 }
 
 std::string requestTag(const std::string& id, const std::string& uin)
@@ -91,13 +90,34 @@ std::string requestTag(const std::string& id, const std::string& uin)
 } // namespace
 
 SwfWindowListener::SwfWindowListener(SwfWindow* owner)
-    : myOwner(owner), myHandler(new PrimaryExternalInterfaceHandler(owner))
+    : myOwner(owner), myHandler(std::make_unique<PrimaryExternalInterfaceHandler>(owner))
 {
 }
 
-SwfWindowListener::~SwfWindowListener()
+SwfWindowListener::~SwfWindowListener() = default;
+
+void SwfWindowListener::detach()
 {
-    delete myHandler;
+    myOwner = nullptr;
+    // Every decoding ends before a listener is called, so its document can
+    // go now, while the window's OLE initialisation still holds.
+    myDecoder = ExternalInterfaceDecoder();
+    // A built-in command still running keeps its handler until the sink goes.
+    if (myDepth == 0)
+        myHandler.reset();
+    else
+        myHandler->detach();
+}
+
+template <typename Call>
+void SwfWindowListener::notifyListeners(Call call)
+{
+    for (SwfWindow::Listener* listener : myOwner->getListeners()) {
+        call(listener);
+        // A listener that deleted the window also deleted the listeners it owned.
+        if (!myOwner)
+            return;
+    }
 }
 
 HRESULT STDMETHODCALLTYPE SwfWindowListener::QueryInterface(REFIID riid, void** object)
@@ -106,6 +126,7 @@ HRESULT STDMETHODCALLTYPE SwfWindowListener::QueryInterface(REFIID riid, void** 
         return E_POINTER;
     if (riid == IID_IUnknown || riid == IID_IDispatch || riid == DIID__IShockwaveFlashEvents) {
         *object = static_cast<_IShockwaveFlashEvents*>(this);
+        AddRef();
         logQueryInterface("SwfWindowListener", "IID_IUnknown | IID_IDispatch | ISwfWindowListener", false);
         return S_OK;
     }
@@ -116,12 +137,15 @@ HRESULT STDMETHODCALLTYPE SwfWindowListener::QueryInterface(REFIID riid, void** 
 
 ULONG STDMETHODCALLTYPE SwfWindowListener::AddRef()
 {
-    return 1;
+    return ++myReferences;
 }
 
 ULONG STDMETHODCALLTYPE SwfWindowListener::Release()
 {
-    return 1;
+    const ULONG references = --myReferences;
+    if (references == 0)
+        delete this;
+    return references;
 }
 
 HRESULT STDMETHODCALLTYPE SwfWindowListener::GetTypeInfoCount(UINT*)
@@ -145,6 +169,15 @@ HRESULT STDMETHODCALLTYPE SwfWindowListener::Invoke(DISPID dispIdMember, REFIID,
 {
     static const DISPPARAMS kNoParameters = {nullptr, nullptr, 0, 0};
     const DISPPARAMS& params = pDispParams ? *pDispParams : kNoParameters;
+    if (!myOwner)
+        return S_OK;
+    // Alive to the end of the event, whoever deletes the window meanwhile.
+    const Microsoft::WRL::ComPtr<SwfWindowListener> self(this);
+    struct Depth {
+        int& depth;
+        explicit Depth(int& d) : depth(d) { ++depth; }
+        ~Depth() { --depth; }
+    } depth(myDepth);
     // The control's own code is below this call: no exception may pass.
     try {
         return route(dispIdMember, params);
@@ -187,8 +220,8 @@ void SwfWindowListener::onReadyStateChange(const DISPPARAMS& params)
         return;
     }
     const long state = params.rgvarg[0].lVal;
-    for (SwfWindow::Listener* listener : myOwner->getListeners())
-        listener->onReadyStateChange(myOwner, state);
+    SwfWindow* owner = myOwner;
+    notifyListeners([&](SwfWindow::Listener* listener) { listener->onReadyStateChange(owner, state); });
 }
 
 void SwfWindowListener::onProgress(const DISPPARAMS& params)
@@ -199,8 +232,8 @@ void SwfWindowListener::onProgress(const DISPPARAMS& params)
         return;
     }
     const long percent = params.rgvarg[0].lVal;
-    for (SwfWindow::Listener* listener : myOwner->getListeners())
-        listener->onProgress(myOwner, percent);
+    SwfWindow* owner = myOwner;
+    notifyListeners([&](SwfWindow::Listener* listener) { listener->onProgress(owner, percent); });
 }
 
 void SwfWindowListener::onFsCommand(const std::wstring& command, const std::wstring& args)
@@ -226,20 +259,25 @@ void SwfWindowListener::onFsCommand(const std::wstring& command, const std::wstr
         myOwner->onXmlResponse(loadDocument(args));
         return;
     }
-    for (SwfWindow::Listener* listener : myOwner->getListeners())
-        listener->onFsCommand(myOwner, command, args);
+    SwfWindow* owner = myOwner;
+    notifyListeners([&](SwfWindow::Listener* listener) { listener->onFsCommand(owner, command, args); });
 }
 
 void SwfWindowListener::onFlashCall(const std::wstring& request)
 {
-    const ExternalCall call = decodeExternalCall(request);
+    const ExternalCall call = myDecoder.decodeCall(request);
     std::wstring answer;
     if (!myHandler->handle(call.name, call.arguments, answer)) {
-        for (SwfWindow::Listener* listener : myOwner->getListeners())
-            answer = listener->onExternalCall(myOwner, call.name, call.arguments);
+        SwfWindow* owner = myOwner;
+        notifyListeners([&](SwfWindow::Listener* listener) {
+            answer = listener->onExternalCall(owner, call.name, call.arguments);
+        });
     }
+    // A window deleted meanwhile has let the control go.
+    if (!myOwner)
+        return;
     if (IShockwaveFlash* flash = myOwner->getFlash())
-        check(flash->SetReturnValue(_bstr_t(answer.c_str())));
+        par::checkResult(flash->SetReturnValue(_bstr_t(answer.c_str())));
 }
 
 void SwfWindowListener::onTrace(const std::wstring& args)
@@ -254,8 +292,8 @@ void SwfWindowListener::onParProgramReady()
 
 void SwfWindowListener::onXmlCommand(IXMLDOMDocument2Ptr document)
 {
-    for (SwfWindow::Listener* listener : myOwner->getListeners())
-        listener->onXmlCommand(myOwner, document);
+    SwfWindow* owner = myOwner;
+    notifyListeners([&](SwfWindow::Listener* listener) { listener->onXmlCommand(owner, document); });
 }
 
 void SwfWindowListener::onXmlRequestText(const std::wstring& text)
@@ -279,21 +317,23 @@ void SwfWindowListener::onXmlRequestText(const std::wstring& text)
 void SwfWindowListener::onXmlRequest(IXMLDOMDocument2Ptr request)
 {
     IXMLDOMElementPtr requestRoot;
-    check(request->get_documentElement(&requestRoot));
+    par::checkResult(request->get_documentElement(&requestRoot));
     const std::string id = par::getXmlAttribute(requestRoot, "id");
     const std::string uin = par::getXmlAttribute(requestRoot, "uin");
 
     const IXMLDOMDocument2Ptr response = par::createXmlDocument("asyncResponse");
     IXMLDOMElementPtr responseRoot;
-    check(response->get_documentElement(&responseRoot));
+    par::checkResult(response->get_documentElement(&responseRoot));
     par::setXmlAttribute(responseRoot, "id", id);
     par::setXmlAttribute(responseRoot, "uin", uin);
     par::setXmlAttribute(responseRoot, "result", "false");
 
     try {
         if (!handleBuiltInRequest(request, response)) {
-            for (SwfWindow::Listener* listener : myOwner->getListeners())
-                listener->onXmlRequest(myOwner, request, response);
+            SwfWindow* owner = myOwner;
+            notifyListeners([&](SwfWindow::Listener* listener) {
+                listener->onXmlRequest(owner, request, response);
+            });
             return;
         }
     } catch (const _com_error& error) {
@@ -303,7 +343,8 @@ void SwfWindowListener::onXmlRequest(IXMLDOMDocument2Ptr request)
         par::logSevere("SwfWindowListener::onXmlRequest() interrupted with exception\n" +
                        requestTag(id, uin) + "\nexception is unknown.");
     }
-    myOwner->setXmlVariable("xmlResponse", response);
+    if (myOwner)
+        myOwner->setXmlVariable("xmlResponse", response);
 }
 
 bool SwfWindowListener::handleBuiltInRequest(IXMLDOMDocument2Ptr request, IXMLDOMDocument2Ptr response)
@@ -326,7 +367,7 @@ void SwfWindowListener::saveXml(IXMLDOMDocument2Ptr request, IXMLDOMDocument2Ptr
     bool autoformat = false;
     par::parseBool(par::getXmlAttributeByPath(root, L"autoformat"), autoformat);
     IXMLDOMNodePtr content;
-    check(root->get_firstChild(&content));
+    par::checkResult(root->get_firstChild(&content));
 
     bool saved = false;
     if (content && autoformat)
@@ -344,12 +385,12 @@ void SwfWindowListener::openFileDialog(IXMLDOMDocument2Ptr request, IXMLDOMDocum
     std::wstring filter;
     if (const IXMLDOMNodePtr filters = par::findNode(root, "filters")) {
         IXMLDOMNodePtr child;
-        check(filters->get_firstChild(&child));
+        par::checkResult(filters->get_firstChild(&child));
         while (child) {
             filter += par::getXmlAttributeByPath(child, L"name") + L'\0';
             filter += par::getXmlAttributeByPath(child, L"mask") + L'\0';
             IXMLDOMNodePtr next;
-            check(child->get_nextSibling(&next));
+            par::checkResult(child->get_nextSibling(&next));
             child = next;
         }
     }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "swfwindow/ExternalInterfaceFormat.h"
 #include "swfwindow/ShockwaveFlash.h"
 
 #include "util/XmlUtil.h"
 
+#include <memory>
 #include <string>
 
 class SwfWindow;
@@ -15,13 +17,17 @@ class PrimaryExternalInterfaceHandler;
 // The sink of the control's events. Routes them on the UI thread: ready
 // states and progress to the window's listeners, FSCommands by name, and
 // ExternalInterface calls to the built-in handler or else the listeners,
-// always answering the control. Counts no references: its window deletes it.
+// always answering the control. Counts its references, starting with the
+// window's one: the control may hold it beyond the window while it finishes
+// an event, so a window deleted during an event detaches it first.
 class SwfWindowListener : public ShockwaveFlashObjects::_IShockwaveFlashEvents {
 public:
     explicit SwfWindowListener(SwfWindow* owner);
-    virtual ~SwfWindowListener();
     SwfWindowListener(const SwfWindowListener&) = delete;
     SwfWindowListener& operator=(const SwfWindowListener&) = delete;
+
+    // The window is going: nothing more reaches it or its listeners.
+    void detach();
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
@@ -35,6 +41,11 @@ public:
                                      EXCEPINFO* pExcepInfo, UINT* puArgErr) override;
 
 private:
+    virtual ~SwfWindowListener();
+
+    // Calls each of the window's listeners in order while the window lives.
+    template <typename Call>
+    void notifyListeners(Call call);
     HRESULT route(DISPID dispIdMember, const DISPPARAMS& params);
     void onReadyStateChange(const DISPPARAMS& params);
     void onProgress(const DISPPARAMS& params);
@@ -52,8 +63,12 @@ private:
     // Modal: returns when the user has chosen or cancelled.
     void openFileDialog(IXMLDOMDocument2Ptr request, IXMLDOMDocument2Ptr response);
 
+    ULONG myReferences = 1;
+    // Events being handled, nested ones included.
+    int myDepth = 0;
     SwfWindow* myOwner;
-    PrimaryExternalInterfaceHandler* myHandler;
+    std::unique_ptr<PrimaryExternalInterfaceHandler> myHandler;
+    ExternalInterfaceDecoder myDecoder;
 };
 
 } // namespace swfWindow

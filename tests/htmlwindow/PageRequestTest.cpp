@@ -1,6 +1,7 @@
 #include "htmlwindow/EventReceiver.h"
 
 #include "HtmlWindowFixture.h"
+#include "LogCapture.h"
 #include "MessagePump.h"
 #include "TempDir.h"
 
@@ -150,4 +151,36 @@ TEST_F(PageRequestTest, ResponseIsWrittenAsTheNewPage)
     ASSERT_TRUE(waitForNavigations(listener, 1));
     EXPECT_EQ(L"about:blank", listener.urls[0]);
     window.removeListener(&listener);
+}
+
+// Throws what it is told to, as a plain text or as a library exception.
+class ThrowingReceiver : public EventReceiver {
+public:
+    int calls = 0;
+
+    void onEvent(const std::wstring& name, std::wstring&, const RequestParameters&) override
+    {
+        ++calls;
+        if (name == L"text")
+            throw "plain text thrown";
+        throw std::runtime_error("runtime error thrown");
+    }
+};
+
+TEST_F(PageRequestTest, ReceiverFailuresAreLoggedAtTheWindowsEdge)
+{
+    test::LogCapture appLog{"app", par::Log::LEVEL_SEVERE};
+    HtmlWindow window(L"", false);
+    ThrowingReceiver receiver;
+    window.setEventReceiver(&receiver);
+
+    for (const wchar_t* link : {L"app://text", L"app://error"}) {
+        OLECHAR* translated = nullptr;
+        translate(window, link, translated);
+        CoTaskMemFree(translated);
+    }
+    ASSERT_TRUE(test::pumpUntil([&] { return receiver.calls == 2; }, 2000));
+    EXPECT_EQ("HtmlWindow::handleMessage(), message 32768 interrupted with exception: plain text thrown\n"
+              "HtmlWindow::handleMessage(), message 32768 interrupted with exception: runtime error thrown\n",
+              appLog.text());
 }

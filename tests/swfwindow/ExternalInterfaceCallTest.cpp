@@ -44,12 +44,13 @@ TEST_F(ExternalInterfaceCallTest, CallsWithoutArgumentsHaveNoArgumentsElement)
               lastRequest());
 }
 
-TEST_F(ExternalInterfaceCallTest, TextsGoIntoTheCallDocumentUnescaped)
+TEST_F(ExternalInterfaceCallTest, MarkupCharactersOfNamesAndTextsAreEscaped)
 {
-    answer(L"f", L"<undefined/>");
-    const wchar_t* const args[] = {L"a&b"};
-    EXPECT_FALSE(window->callFunction(L"f", args, 1));
-    EXPECT_EQ(L"<invoke name=\"f\" returntype=\"string\"><arguments><string>a&b</string></arguments></invoke>",
+    answer(L"f\"<&>", L"<undefined/>");
+    const wchar_t* const args[] = {L"a&b <c> \"d\""};
+    EXPECT_TRUE(window->callFunction(L"f\"<&>", args, 1));
+    EXPECT_EQ(L"<invoke name=\"f&quot;&lt;&amp;&gt;\" returntype=\"string\"><arguments>"
+              L"<string>a&amp;b &lt;c&gt; \"d\"</string></arguments></invoke>",
               lastRequest());
 }
 

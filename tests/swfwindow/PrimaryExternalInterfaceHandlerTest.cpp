@@ -9,6 +9,7 @@
 #include <gdiplus.h>
 
 #include <chrono>
+#include <functional>
 
 namespace {
 
@@ -21,6 +22,85 @@ protected:
     }
 
     test::TempDir folder;
+};
+
+// Starts one of the host's programs, as Wine can; their handles cannot be
+// waited for, so callers wait for the program's effect.
+void runHostProgram(const wchar_t* program, std::wstring commandLine)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(program, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+bool isLink(const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// Polls for at most five seconds.
+bool eventually(const std::function<bool()>& condition)
+{
+    for (int i = 0; i < 250 && !condition(); ++i)
+        Sleep(20);
+    return condition();
+}
+
+// The host's name of a path, from Wine's own export.
+std::wstring hostPath(const std::wstring& path)
+{
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    char* name = unixName ? unixName(path.c_str()) : nullptr;
+    if (!name)
+        return std::wstring();
+    const std::wstring text = par::toWide(name);
+    HeapFree(GetProcessHeap(), 0, name);
+    return text;
+}
+
+// Symbolic links in a folder to its parent, made by the host: Wine cannot
+// make links itself, and shows the host's as reparse points. Removed again
+// by the host, as the temporary folder's own clean-up would follow them.
+class LinksToParent {
+public:
+    LinksToParent(const std::wstring& folder, std::vector<std::wstring> names)
+        : myFolder(folder), myNames(std::move(names))
+    {
+        for (const std::wstring& name : myNames)
+            runHostProgram(L"Z:\\bin\\ln", L"ln -s .. \"" + hostPath(myFolder + L"\\" + name) + L"\"");
+        eventually([this] { return made(); });
+    }
+    ~LinksToParent()
+    {
+        for (const std::wstring& name : myNames) {
+            const std::wstring path = myFolder + L"\\" + name;
+            runHostProgram(L"Z:\\bin\\rm", L"rm -f \"" + hostPath(path) + L"\"");
+            eventually([&] { return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES; });
+        }
+    }
+    LinksToParent(const LinksToParent&) = delete;
+    LinksToParent& operator=(const LinksToParent&) = delete;
+
+    bool made() const
+    {
+        for (const std::wstring& name : myNames) {
+            if (!isLink(myFolder + L"\\" + name))
+                return false;
+        }
+        return true;
+    }
+
+private:
+    std::wstring myFolder;
+    std::vector<std::wstring> myNames;
 };
 
 std::wstring sizeElement(int width, int height)
@@ -92,8 +172,8 @@ TEST_F(PrimaryExternalInterfaceHandlerTest, TextFilesAreSavedLoadedAndFound)
 {
     const std::wstring path = folder.file(L"notes.txt");
     EXPECT_EQ(text(L"true"), fireCall(L"saveText", {path, L"a\nb <&>", L"ignored"}));
-    EXPECT_EQ("a\r\nb <&>", test::readFile(path));
-    EXPECT_EQ(text(L"a\nb <&>"), fireCall(L"loadText", {path}));
+    EXPECT_EQ("\xEF\xBB\xBF" "a\r\nb <&>", test::readFile(path));
+    EXPECT_EQ(text(L"a\nb &lt;&amp;&gt;"), fireCall(L"loadText", {path}));
     EXPECT_EQ(text(L"true"), fireCall(L"fileExist", {withSlashes(path)}));
     EXPECT_EQ(text(L"true"), fireCall(L"fileExist", {withSlashes(folder.path()) + L"/"}));
     fireCall(L"saveText", {path, L""});
@@ -146,6 +226,19 @@ TEST_F(PrimaryExternalInterfaceHandlerTest, FindFilesListsMatchesAFolderBeforeIt
         EXPECT_NE(std::wstring::npos, all.find(L"<file name=\"" + std::wstring(name) + L"\" ></file>")) << all;
 }
 
+TEST_F(PrimaryExternalInterfaceHandlerTest, FindFilesListsLinksToFoldersButDoesNotEnterThem)
+{
+    CreateDirectoryW(folder.file(L"s").c_str(), nullptr);
+    test::writeFile(folder.file(L"s\\y.txt"), "y");
+    test::writeFile(folder.file(L"x.txt"), "x");
+    const LinksToParent links(folder.file(L"s"), {L"up", L"again"});
+    ASSERT_TRUE(links.made());
+    EXPECT_EQ(text(L"<files><file name=\"x.txt\" ></file><file name=\"s\\y.txt\" ></file></files>"),
+              fireCall(L"findFiles", {folder.path(), L"*.txt", L"true"}));
+    const std::wstring all = fireCall(L"findFiles", {folder.path(), L"*.*", L"true"}).value_or(L"");
+    EXPECT_NE(std::wstring::npos, all.find(L"<file name=\"s\\up\" ></file>")) << all;
+}
+
 TEST_F(PrimaryExternalInterfaceHandlerTest, PictureIsSavedAsPng)
 {
     writeBitmapFile(folder.file(L"in.bmp"), 5, 3);
@@ -176,6 +269,14 @@ TEST_F(PrimaryExternalInterfaceHandlerTest, FolderAndFileChangesAnswerSuccessOrA
     const std::vector<std::wstring> keys = {L"IDS_FOLDER_CREATION_ERROR", L"IDS_PATH",
                                             L"IDS_DELETE_FILE_ERROR", L"IDS_PATH", L"IDS_PATH"};
     EXPECT_EQ(keys, askedTexts());
+}
+
+TEST_F(PrimaryExternalInterfaceHandlerTest, OpenDirStartsNothingButFolders)
+{
+    test::writeFile(folder.file(L"tool.bat"), "@exit\r\n");
+    EXPECT_EQ(L"267", errorCodeOf(L"openDir", {folder.file(L"tool.bat")})) << "ERROR_DIRECTORY";
+    EXPECT_EQ(L"206", errorCodeOf(L"openDir", {folder.path() + L"\\" + std::wstring(1000, L'a')}))
+        << "ERROR_FILENAME_EXCED_RANGE";
 }
 
 } // namespace

@@ -172,4 +172,50 @@ TEST_F(SwfWindowTest, DestructionDropsPendingRequestsAndDeletesOwnedListenersOnl
     EXPECT_EQ(0, keptDeleted);
 }
 
+TEST_F(SwfWindowTest, ControlOutlivingTheWindowIsCutOffFromItsSitesAndEvents)
+{
+    ComPtr<IOleObject> control;
+    window->getFlash()->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(control.GetAddressOf()));
+    const ComPtr<IFlashStandIn> remote = standIn;
+    test::RecordingListener listener;
+    window->addListener(&listener, false);
+
+    destroyWindow();
+    ComPtr<IOleClientSite> site;
+    EXPECT_EQ(S_OK, control->GetClientSite(site.GetAddressOf()));
+    EXPECT_EQ(nullptr, site.Get());
+    remote->FireFSCommand(_bstr_t(L"late"), _bstr_t(L""));
+    EXPECT_TRUE(listener.calls.empty());
+}
+
+// Deletes the window when the movie calls; owned by that window.
+class DeletingListener : public SwfWindow::Listener {
+public:
+    explicit DeletingListener(std::unique_ptr<SwfWindow>& window) : myWindow(window) {}
+    std::wstring onExternalCall(SwfWindow*, const std::wstring&, const std::vector<std::wstring>&) override
+    {
+        myWindow.reset();
+        return L"<string>gone</string>";
+    }
+
+private:
+    std::unique_ptr<SwfWindow>& myWindow;
+};
+
+TEST_F(SwfWindowTest, WindowDeletedByAListenerDuringAnEventReachesNothingAfterwards)
+{
+    test::RecordingListener later;
+    int ownedDeleted = 0;
+    window->addListener(new CountedListener(ownedDeleted), true);
+    window->addListener(new DeletingListener(window), true);
+    window->addListener(&later, false);
+
+    EXPECT_EQ(std::nullopt, fireCall(L"close"));
+    EXPECT_EQ(nullptr, window);
+    EXPECT_EQ(1, ownedDeleted);
+    EXPECT_TRUE(later.calls.empty());
+    fireFsCommand(L"late", L"");
+    EXPECT_TRUE(later.calls.empty());
+}
+
 } // namespace

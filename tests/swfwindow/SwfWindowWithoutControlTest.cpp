@@ -99,4 +99,18 @@ TEST_F(SwfWindowWithoutControlTest, MovieOperationsFailWithoutTouchingAnything)
               appLog.text());
 }
 
+TEST_F(SwfWindowWithoutControlTest, WindowsLeaveOleAsTheyFoundIt)
+{
+    window.reset();
+    window = std::make_unique<SwfWindow>();
+    window.reset();
+    // Balanced, the fixture's own initialisation is the only one left.
+    OleUninitialize();
+    const HRESULT fresh = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    EXPECT_EQ(S_OK, fresh) << "OLE is still initialised on this thread";
+    if (SUCCEEDED(fresh))
+        CoUninitialize();
+    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+}
+
 } // namespace

@@ -1,8 +1,9 @@
 #include "util/SystemUtil.h"
 
+#include "util/Scoped.h"
 #include "util/StringUtil.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -36,22 +37,182 @@ static_assert(sizeof WININET_ERROR_NAMES / sizeof WININET_ERROR_NAMES[0] == 58,
 
 const size_t READ_PIECE = 2048;
 
-class ScopedFile {
-public:
-    explicit ScopedFile(FILE* file) : myFile(file) {}
-    ~ScopedFile()
-    {
-        if (myFile)
-            fclose(myFile);
-    }
-    ScopedFile(const ScopedFile&) = delete;
-    ScopedFile& operator=(const ScopedFile&) = delete;
+enum class TextEncoding { LATIN1, UTF8, UTF16LE };
 
-    FILE* get() const { return myFile; }
-
-private:
-    FILE* myFile;
+struct TextFileMode {
+    bool valid = false;
+    bool append = false;
+    bool textMode = true;
+    TextEncoding encoding = TextEncoding::LATIN1;
 };
+
+// The fopen modes this writer knows: "w" or "a", "+", "t" or "b", and an
+// optional ", ccs=UTF-8", "ccs=UTF-16LE" or "ccs=UNICODE".
+TextFileMode parseMode(const std::wstring& mode)
+{
+    TextFileMode parsed;
+    const std::wstring::size_type comma = mode.find(L',');
+    const std::wstring flags = mode.substr(0, comma);
+    if (flags.empty() || (flags[0] != L'w' && flags[0] != L'a') ||
+        flags.find_first_not_of(L"wa+tb") != std::wstring::npos)
+        return parsed;
+    parsed.append = flags[0] == L'a';
+    parsed.textMode = flags.find(L'b') == std::wstring::npos;
+    if (comma != std::wstring::npos) {
+        const std::wstring encoding = trimString(mode.substr(comma + 1), L" ");
+        if (encoding == L"ccs=UTF-8")
+            parsed.encoding = TextEncoding::UTF8;
+        else if (encoding == L"ccs=UTF-16LE" || encoding == L"ccs=UNICODE")
+            parsed.encoding = TextEncoding::UTF16LE;
+        else
+            return parsed;
+    }
+    parsed.valid = true;
+    return parsed;
+}
+
+std::string byteOrderMark(TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::UTF8:
+        return "\xEF\xBB\xBF";
+    case TextEncoding::UTF16LE:
+        return "\xFF\xFE";
+    case TextEncoding::LATIN1:
+        break;
+    }
+    return std::string();
+}
+
+// False when a character cannot be written in the encoding: a text cut
+// short must not pass for saved.
+bool encodeText(const std::wstring& text, TextEncoding encoding, std::string& out)
+{
+    out.clear();
+    switch (encoding) {
+    case TextEncoding::LATIN1:
+        for (const wchar_t c : text) {
+            if (c > 0xFF)
+                return false;
+            out += static_cast<char>(c);
+        }
+        return true;
+    case TextEncoding::UTF8: {
+        if (text.empty())
+            return true;
+        const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                               nullptr, 0, nullptr, nullptr);
+        if (length <= 0)
+            return false;
+        out.resize(static_cast<size_t>(length));
+        return WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0],
+                                   length, nullptr, nullptr) == length;
+    }
+    case TextEncoding::UTF16LE:
+        for (const wchar_t c : text) {
+            out += static_cast<char>(c & 0xFF);
+            out += static_cast<char>((c >> 8) & 0xFF);
+        }
+        return true;
+    }
+    return false;
+}
+
+std::wstring utf8ToWide(const char* bytes, size_t size)
+{
+    if (size == 0)
+        return std::wstring();
+    const int length = MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(size), nullptr, 0);
+    if (length <= 0)
+        return std::wstring();
+    std::wstring text(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(size), &text[0], length);
+    return text;
+}
+
+// Text mode on disk: every line feed is written as CR LF, and a CR LF pair
+// is read as one line feed.
+std::wstring withCarriageReturns(const std::wstring& text)
+{
+    std::wstring out;
+    out.reserve(text.size());
+    for (const wchar_t c : text) {
+        if (c == L'\n')
+            out += L'\r';
+        out += c;
+    }
+    return out;
+}
+
+std::wstring withoutCarriageReturns(const std::wstring& text)
+{
+    std::wstring out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != L'\r' || i + 1 == text.size() || text[i + 1] != L'\n')
+            out += text[i];
+    }
+    return out;
+}
+
+bool readWholeFile(const std::wstring& path, std::string& bytes)
+{
+    const ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return false;
+    char piece[READ_PIECE];
+    DWORD read = 0;
+    while (ReadFile(file.get(), piece, sizeof piece, &read, nullptr) && read > 0)
+        bytes.append(piece, read);
+    return true;
+}
+
+bool writeAll(HANDLE file, const std::string& bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD written = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
+        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
+// Written beside the file first and then put in its place, so that a write
+// that fails leaves the old file as it was.
+bool replaceFile(const std::wstring& path, const std::string& bytes)
+{
+    const std::wstring::size_type separator = path.find_last_of(L"\\/");
+    const std::wstring folder = separator == std::wstring::npos ? L"." : path.substr(0, separator + 1);
+    wchar_t temporary[MAX_PATH];
+    if (!GetTempFileNameW(folder.c_str(), L"txt", 0, temporary))
+        return false;
+    bool written = false;
+    {
+        const ScopedHandle file(CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+        written = file && writeAll(file.get(), bytes) && FlushFileBuffers(file.get());
+    }
+    if (written && MoveFileExW(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    DeleteFileW(temporary);
+    return false;
+}
+
+bool appendToFile(const std::wstring& path, const std::string& bytes, const std::string& markOfNewFile)
+{
+    const ScopedHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return false;
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file.get(), &size))
+        return false;
+    return (size.QuadPart != 0 || writeAll(file.get(), markOfNewFile)) && writeAll(file.get(), bytes);
+}
 
 } // namespace
 
@@ -74,24 +235,42 @@ std::wstring FileVersion::toString() const
 
 std::wstring readTextFile(const std::wstring& path)
 {
-    ScopedFile file(_wfopen(path.c_str(), L"rt"));
-    if (!file.get())
+    std::string bytes;
+    if (!readWholeFile(path, bytes))
         return std::wstring();
     std::wstring text;
-    wchar_t piece[READ_PIECE];
-    while (fgetws(piece, READ_PIECE, file.get()))
-        text += piece;
-    return text;
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        text = utf8ToWide(bytes.data() + 3, bytes.size() - 3);
+    } else if (bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0) {
+        const bool bigEndian = bytes[0] == '\xFE';
+        for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+            const unsigned char first = static_cast<unsigned char>(bytes[i]);
+            const unsigned char second = static_cast<unsigned char>(bytes[i + 1]);
+            text += static_cast<wchar_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
+        }
+    } else {
+        // Without a byte-order mark, byte by byte as the runtime's default
+        // locale reads it, up to the end-of-file character of text mode.
+        for (const char byte : bytes) {
+            if (byte == '\x1A')
+                break;
+            text += static_cast<wchar_t>(static_cast<unsigned char>(byte));
+        }
+    }
+    return withoutCarriageReturns(text);
 }
 
 bool writeTextFile(const std::wstring& path, const std::wstring& text, const std::wstring& mode)
 {
-    ScopedFile file(_wfopen(path.c_str(), mode.c_str()));
-    if (!file.get())
+    const TextFileMode parsed = parseMode(mode);
+    if (!parsed.valid)
         return false;
-    if (fputws(text.c_str(), file.get()) < 0)
+    std::string bytes;
+    if (!encodeText(parsed.textMode ? withCarriageReturns(text) : text, parsed.encoding, bytes))
         return false;
-    return fflush(file.get()) == 0 && !ferror(file.get());
+    if (parsed.append)
+        return appendToFile(path, bytes, byteOrderMark(parsed.encoding));
+    return replaceFile(path, byteOrderMark(parsed.encoding) + bytes);
 }
 
 bool fileExists(const std::wstring& path)

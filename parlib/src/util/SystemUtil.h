@@ -21,9 +21,14 @@ struct FileVersion {
 };
 
 // The whole text of a file read in text mode; "" when it cannot be opened.
+// A UTF-8 or UTF-16 byte-order mark decides the decoding; without one each
+// byte is one character.
 std::wstring readTextFile(const std::wstring& path);
-// Writes the text with the given fopen mode; false when the file cannot be
-// opened or the write fails.
+// Writes the text with an fopen mode ("w" or "a", "+", "t" or "b", and
+// ", ccs=UTF-8" or ", ccs=UTF-16LE" for that encoding with a byte-order
+// mark; without it each character is one byte). False when the file cannot
+// be written or a character has no byte in the encoding; a "w" write that
+// fails leaves the old file as it was.
 bool writeTextFile(const std::wstring& path, const std::wstring& text, const std::wstring& mode);
 // True when anything matches the path (folders and wildcards included);
 // tabs, blanks and separators at both ends are ignored.

@@ -1,5 +1,6 @@
 #include "util/XmlUtil.h"
 
+#include "util/ComUtil.h"
 #include "util/StringUtil.h"
 
 // MinGW's import libraries lack these two identifiers.
@@ -22,12 +23,6 @@ const char IDENTITY_STYLESHEET[] =
     "</xsl:template>"
     "</xsl:stylesheet>";
 
-void check(HRESULT result)
-{
-    if (FAILED(result))
-        _com_issue_error(result);
-}
-
 struct AttributePath {
     std::wstring elementPath;
     std::wstring name;
@@ -47,10 +42,10 @@ AttributePath splitAttributePath(const std::wstring& path)
 IXMLDOMDocument2Ptr createXmlDocument(const std::string& rootName)
 {
     IXMLDOMDocument2Ptr document;
-    check(document.CreateInstance(CLSID_DOMDocument30, nullptr, CLSCTX_ALL));
-    check(document->put_async(VARIANT_FALSE));
-    check(document->put_validateOnParse(VARIANT_FALSE));
-    check(document->put_resolveExternals(VARIANT_FALSE));
+    checkResult(document.CreateInstance(CLSID_DOMDocument30, nullptr, CLSCTX_ALL));
+    checkResult(document->put_async(VARIANT_FALSE));
+    checkResult(document->put_validateOnParse(VARIANT_FALSE));
+    checkResult(document->put_resolveExternals(VARIANT_FALSE));
     if (!rootName.empty())
         appendChildElement(document, toWide(rootName));
     return document;
@@ -71,7 +66,7 @@ IXMLDOMNodePtr selectNodeByPath(const IXMLDOMNodePtr& node, const std::wstring& 
             continue;
 
         IXMLDOMNodePtr child;
-        check(current->selectSingleNode(_bstr_t((L"./" + name).c_str()), &child));
+        checkResult(current->selectSingleNode(_bstr_t((L"./" + name).c_str()), &child));
         if (!child) {
             if (!create)
                 return nullptr;
@@ -100,14 +95,14 @@ IXMLDOMNodePtr findNode(const IXMLDOMNodePtr& node, const std::string& path)
 IXMLDOMElementPtr appendChildElement(const IXMLDOMNodePtr& parent, const std::wstring& name)
 {
     IXMLDOMDocumentPtr owner;
-    check(parent->get_ownerDocument(&owner));
+    checkResult(parent->get_ownerDocument(&owner));
     // A document has no owner document: it makes its elements itself.
     if (!owner)
         owner = parent;
     IXMLDOMElementPtr element;
-    check(owner->createElement(_bstr_t(name.c_str()), &element));
+    checkResult(owner->createElement(_bstr_t(name.c_str()), &element));
     IXMLDOMNodePtr appended;
-    check(parent->appendChild(element, &appended));
+    checkResult(parent->appendChild(element, &appended));
     return element;
 }
 
@@ -118,10 +113,10 @@ std::wstring getXmlAttributeByPath(const IXMLDOMNodePtr& node, const std::wstrin
     if (!element || attributePath.name.empty())
         return L"";
     _variant_t value;
-    check(element->getAttribute(_bstr_t(attributePath.name.c_str()), &value));
-    if (value.vt != VT_BSTR || !value.bstrVal)
+    checkResult(element->getAttribute(_bstr_t(attributePath.name.c_str()), &value));
+    if (value.vt != VT_BSTR)
         return L"";
-    return std::wstring(value.bstrVal, SysStringLen(value.bstrVal));
+    return bstrToWide(value.bstrVal);
 }
 
 std::string getXmlAttribute(const IXMLDOMNodePtr& node, const std::string& path)
@@ -129,11 +124,40 @@ std::string getXmlAttribute(const IXMLDOMNodePtr& node, const std::string& path)
     return toNarrow(getXmlAttributeByPath(node, toWide(path)));
 }
 
+namespace {
+
+std::wstring escaped(const std::wstring& text, bool attribute)
+{
+    std::wstring out;
+    out.reserve(text.size());
+    for (const wchar_t c : text) {
+        switch (c) {
+        case L'&': out += L"&amp;"; break;
+        case L'<': out += L"&lt;"; break;
+        case L'>': out += L"&gt;"; break;
+        case L'\r': out += L"&#13;"; break;
+        case L'"': out += attribute ? L"&quot;" : L"\""; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::wstring escapeXmlText(const std::wstring& text)
+{
+    return escaped(text, false);
+}
+
+std::wstring escapeXmlAttribute(const std::wstring& text)
+{
+    return escaped(text, true);
+}
+
 std::string bstrToString(BSTR text)
 {
-    if (!text)
-        return "";
-    return toNarrow(std::wstring(text, SysStringLen(text)));
+    return toNarrow(bstrToWide(text));
 }
 
 IXMLDOMAttributePtr setXmlAttributeByPath(const IXMLDOMNodePtr& node, const std::wstring& path,
@@ -144,12 +168,12 @@ IXMLDOMAttributePtr setXmlAttributeByPath(const IXMLDOMNodePtr& node, const std:
     if (!element)
         return nullptr;
     IXMLDOMDocumentPtr owner;
-    check(element->get_ownerDocument(&owner));
+    checkResult(element->get_ownerDocument(&owner));
     IXMLDOMAttributePtr attribute;
-    check(owner->createAttribute(_bstr_t(attributePath.name.c_str()), &attribute));
-    check(attribute->put_value(_variant_t(value.c_str())));
+    checkResult(owner->createAttribute(_bstr_t(attributePath.name.c_str()), &attribute));
+    checkResult(attribute->put_value(_variant_t(value.c_str())));
     IXMLDOMAttributePtr replaced;
-    check(element->setAttributeNode(attribute, &replaced));
+    checkResult(element->setAttributeNode(attribute, &replaced));
     return attribute;
 }
 
@@ -163,16 +187,16 @@ IXMLDOMDocument2Ptr formatXmlDocument(const IXMLDOMDocument2Ptr& document)
 {
     IXMLDOMDocument2Ptr formatted = createXmlDocument();
     // The indentation arrives as text nodes, which a saved copy must keep.
-    check(formatted->put_preserveWhiteSpace(VARIANT_TRUE));
+    checkResult(formatted->put_preserveWhiteSpace(VARIANT_TRUE));
     const IXMLDOMDocument2Ptr stylesheet = createIdentityStylesheet();
-    check(document->transformNodeToObject(stylesheet, _variant_t(static_cast<IDispatch*>(formatted))));
+    checkResult(document->transformNodeToObject(stylesheet, _variant_t(static_cast<IDispatch*>(formatted))));
 
     // MSXML may report success and leave the result empty: an empty copy of
     // a document that has content must not pass for its formatted form.
     IXMLDOMElementPtr sourceRoot;
     IXMLDOMElementPtr formattedRoot;
-    check(document->get_documentElement(&sourceRoot));
-    check(formatted->get_documentElement(&formattedRoot));
+    checkResult(document->get_documentElement(&sourceRoot));
+    checkResult(formatted->get_documentElement(&formattedRoot));
     if (sourceRoot && !formattedRoot)
         _com_issue_error(E_FAIL);
     return formatted;
@@ -182,7 +206,7 @@ IXMLDOMDocument2Ptr createIdentityStylesheet()
 {
     IXMLDOMDocument2Ptr stylesheet = createXmlDocument();
     VARIANT_BOOL loaded = VARIANT_FALSE;
-    check(stylesheet->loadXML(_bstr_t(toWide(IDENTITY_STYLESHEET).c_str()), &loaded));
+    checkResult(stylesheet->loadXML(_bstr_t(toWide(IDENTITY_STYLESHEET).c_str()), &loaded));
     if (loaded != VARIANT_TRUE)
         _com_issue_error(E_FAIL);
     return stylesheet;

@@ -39,6 +39,13 @@ IXMLDOMElementPtr appendChildElement(const IXMLDOMNodePtr& parent, const std::ws
 std::wstring getXmlAttributeByPath(const IXMLDOMNodePtr& node, const std::wstring& path);
 std::string getXmlAttribute(const IXMLDOMNodePtr& node, const std::string& path);
 
+// The text as element content: "&", "<" and ">" as entities, and CR as a
+// character reference so that the parser does not turn it into a line feed.
+std::wstring escapeXmlText(const std::wstring& text);
+// The text as an attribute value between double quotes: as escapeXmlText,
+// and the double quote as an entity too.
+std::wstring escapeXmlAttribute(const std::wstring& text);
+
 // The text converted character by character; empty for a null BSTR.
 std::string bstrToString(BSTR text);
 

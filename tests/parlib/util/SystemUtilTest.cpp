@@ -42,6 +42,35 @@ TEST(TextFile, LongerThanOneReadPieceIsReadWhole)
     EXPECT_EQ(text, readTextFile(path));
 }
 
+TEST(TextFile, AnyTextSurvivesAsUtf8AndAFailedWriteKeepsTheOldFile)
+{
+    test::TempDir dir;
+    const std::wstring path = dir.file(L"\u0141\u00f3d\u017a.txt");
+    const std::wstring text = L"  \u041c\u043e\u0441\u043a\u0432\u0430 5 \u20ac, it\u2019s \u5317\u4eac\n\tend \n";
+    ASSERT_TRUE(writeTextFile(path, text, L"w+t, ccs=UTF-8"));
+    const std::string bytes = test::readFile(path);
+    EXPECT_EQ(0u, bytes.find("\xEF\xBB\xBF  \xD0\x9C")) << "a byte-order mark, then UTF-8";
+    EXPECT_NE(std::string::npos, bytes.find("\r\n\tend \r\n"));
+    EXPECT_EQ(text, readTextFile(path));
+
+    EXPECT_FALSE(writeTextFile(path, L"\u20ac", L"w+t")) << "no byte for the euro sign";
+    EXPECT_EQ(bytes, test::readFile(path));
+    EXPECT_FALSE(writeTextFile(path, L"x", L"r"));
+    EXPECT_EQ(bytes, test::readFile(path));
+}
+
+TEST(TextFile, ByteOrderMarksDecideTheDecoding)
+{
+    test::TempDir dir;
+    const std::wstring path = dir.file(L"marked.txt");
+    ASSERT_TRUE(test::writeFile(path, std::string("\xFF\xFE" "a\0\xAC\x20\r\0\n\0", 10)));
+    EXPECT_EQ(L"a\u20ac\n", readTextFile(path));
+    ASSERT_TRUE(test::writeFile(path, "Z\xC3\xBCrich"));
+    EXPECT_EQ(L"Z\u00c3\u00bcrich", readTextFile(path)) << "without a mark, one character per byte";
+    ASSERT_TRUE(test::writeFile(path, "\xEF\xBB\xBFZ\xC3\xBCrich"));
+    EXPECT_EQ(L"Z\u00fcrich", readTextFile(path));
+}
+
 TEST(TextFile, MissingOrUnwritableFilesFailQuietly)
 {
     test::TempDir dir;
