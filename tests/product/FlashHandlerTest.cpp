@@ -28,7 +28,7 @@ void recordLaunch(const wchar_t* verb, const std::wstring& file)
     theLaunches.push_back({verb, file});
 }
 
-std::wstring folderFile(UINT (*folderOf)(LPWSTR, UINT))
+std::wstring folderFile(UINT(WINAPI* folderOf)(LPWSTR, UINT))
 {
     wchar_t folder[MAX_PATH] = {};
     folderOf(folder, MAX_PATH);
