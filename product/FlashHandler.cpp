@@ -197,7 +197,8 @@ public:
     static std::wstring saveSplashUrl(ProductCall&, const Arguments& args)
     {
         par::ScopedRegKey key;
-        if (par::openRegKeyForWrite(key.receive(), HKEY_CURRENT_USER, Skyvane::getRegistryPath()) != ERROR_SUCCESS) {
+        const std::wstring path = Skyvane::getRegistryPath();
+        if (par::openRegKeyForWrite(key.receive(), HKEY_CURRENT_USER, path) != ERROR_SUCCESS) {
             par::logSevere("Error writing splash url");
             return std::wstring();
         }
@@ -209,7 +210,8 @@ public:
     {
         std::wstring address;
         par::ScopedRegKey key;
-        if (par::openRegKeyForRead(key.receive(), HKEY_CURRENT_USER, Skyvane::getRegistryPath()) == ERROR_SUCCESS)
+        const std::wstring path = Skyvane::getRegistryPath();
+        if (par::openRegKeyForRead(key.receive(), HKEY_CURRENT_USER, path) == ERROR_SUCCESS)
             par::readRegString(key.get(), SPLASH_URL_VALUE, address);
         return address;
     }

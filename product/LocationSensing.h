@@ -9,7 +9,8 @@
 namespace location {
 
 // A time-out below 0 counts as 0: the wait must never be endless.
-HRESULT waitForLocationReport(ILocation* location, REFIID reportType, int timeoutMs, ILocationReport** report);
+HRESULT waitForLocationReport(ILocation* location, REFIID reportType, int timeoutMs,
+                              ILocationReport** report);
 
 struct Fix {
     enum Outcome { SUCCESS, INTERNAL, ACCESS_DENIED, TIMEOUT };

@@ -5,7 +5,8 @@
 #include <shlobj.h>
 #include <shellapi.h>
 
-ScreenSaverInstallation::Launcher ScreenSaverInstallation::ourLauncher = ScreenSaverInstallation::shellExecute;
+ScreenSaverInstallation::Launcher ScreenSaverInstallation::ourLauncher =
+    ScreenSaverInstallation::shellExecute;
 
 void ScreenSaverInstallation::install()
 {

@@ -156,9 +156,11 @@ TEST_F(FlashHandlerTest, CommandTableAnswersAndRefusals)
         {L"saveSplashUrl", {L"a", L"b"}, L"", "saveSplashUrl" + countFailure, {}},
         {L"detectLocationCoordinates", {}, L"", "detectLocationCoordinates" + countFailure, {}},
         {L"detectLocationCoordinates", {L"1", L"2"}, L"", "detectLocationCoordinates" + countFailure, {}},
-        {L"detectLocationCoordinates", {L"soon"}, L"", "detectLocationCoordinates, arg=\"soon" + parseFailure, {}},
+        {L"detectLocationCoordinates", {L"soon"}, L"",
+         "detectLocationCoordinates, arg=\"soon" + parseFailure, {}},
         {L"setFullscreenDisplayMode", {L"800", L"600"}, L"", "setFullscreenDisplayMode" + countFailure, {}},
-        {L"setFullscreenDisplayMode", {L"1", L"2", L"3", L"4"}, L"", "setFullscreenDisplayMode" + countFailure, {}},
+        {L"setFullscreenDisplayMode", {L"1", L"2", L"3", L"4"}, L"",
+         "setFullscreenDisplayMode" + countFailure, {}},
         {L"setFullscreenDisplayMode", {L"800", L"x", L"32"}, L"",
          "setFullscreenDisplayMode, arg=\"x" + parseFailure, {}},
         {L"setFullscreenDisplayMode", {L"q", L"x", L"32"}, L"",
@@ -183,7 +185,8 @@ TEST_F(FlashHandlerTest, CommandTableAnswersAndRefusals)
     }
     // Grey on light backgrounds, light grey on dark ones.
     const std::wstring outdated = call(L"getDefaultTrayOutdatedColor");
-    EXPECT_TRUE(outdated == L"<string>#808080</string>" || outdated == L"<string>#A8A8A8</string>") << outdated;
+    EXPECT_TRUE(outdated == L"<string>#808080</string>" || outdated == L"<string>#A8A8A8</string>")
+        << outdated;
     EXPECT_EQ(1, myHandlerLog.shutdownDone);
     EXPECT_EQ(L"(none)", storedSplashUrl());
     const par::FullscreenDisplayMode& mode = mySkyvane->getFullscreenDisplayMode();

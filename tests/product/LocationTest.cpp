@@ -171,7 +171,7 @@ TEST_F(LocationTest, MovieRequestIsAnsweredBeforeItReturns)
 
     // Other requests are not the listener's.
     RegisteredLocationStandIn location(reportAfter(0, true));
-    EXPECT_EQ(S_OK, standIn->FireFSCommand(Bstr(L"xmlRequest").get(),
-                                           Bstr(L"<request id=\"detectLocation\" uin=\"8\" timeoutMs=\"0\"/>").get()));
+    const Bstr other(L"<request id=\"detectLocation\" uin=\"8\" timeoutMs=\"0\"/>");
+    EXPECT_EQ(S_OK, standIn->FireFSCommand(Bstr(L"xmlRequest").get(), other.get()));
     EXPECT_EQ(answered, variableValues(standIn.Get(), L"xmlResponse").size());
 }
