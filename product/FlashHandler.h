@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -19,8 +20,20 @@ public:
     // On the hang monitor's thread.
     void notifyFlashNotResponding();
     void handleFsCommand(const std::wstring& command, const std::wstring& args);
-    // The answer handed back to the movie; "" for a name nobody knows.
+    // The answer handed back to the movie; "" for a name nobody knows and for
+    // a refused call.
     std::wstring handleExternalCall(const std::wstring& name, const std::vector<std::wstring>& args);
+
+    // The movie's checks of its arguments: each logs why it refuses the call
+    // of that name.
+    static bool checkArgumentCount(const std::wstring& name, const std::vector<std::wstring>& args,
+                                   std::size_t count);
+    static bool parseBoolArgument(const std::wstring& name, const std::wstring& text, bool& value);
+    static bool parseIntArgument(const std::wstring& name, const std::wstring& text, int& value);
+
+    // The result element of one location fix, waited for at most the
+    // time-out (below 0 counts as 0).
+    static std::wstring detectLocationCoordinates(int timeoutMs);
 
 protected:
     virtual void onSwfWindowCreated(SwfWindow* swf) = 0;
@@ -29,4 +42,13 @@ protected:
     virtual void onMovieReady() = 0;
     // The movie finished its shutdown; the program ends here.
     virtual void doShutdownDone() = 0;
+    virtual std::wstring getRole() = 0;
+    virtual bool isDebug() = 0;
+    virtual bool isFullscreenMode() = 0;
+    virtual void setFullscreenMode(bool on) = 0;
+    // Applies the facade's fullscreen display mode after it changed.
+    virtual void setFullscreenDisplayMode() = 0;
+
+private:
+    friend class FlashHandlerCommands;
 };

@@ -30,6 +30,9 @@ void encodeAnswer(AnswerKind kind, const std::wstring& value, std::wstring& answ
     case AnswerKind::MARKUP:
         answer = encodeMarkup(value);
         break;
+    case AnswerKind::STRING:
+        answer = L"<string>" + value + L"</string>";
+        break;
     case AnswerKind::BARE:
         if (!value.empty())
             answer = value;

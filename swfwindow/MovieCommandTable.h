@@ -25,6 +25,7 @@ enum class AnswerKind {
     TEXT,   // data: a string element holding the value escaped
     MARKUP, // markup for the movie to parse, unescaped inside a string element
     BARE,   // the value itself, not wrapped
+    STRING, // the value as it stands inside a string element, also when empty
 };
 
 // What becomes of a call under a rule: run, or not run and still handled,
@@ -33,8 +34,16 @@ enum class Admission { RUN, IGNORED, NOT_HANDLED };
 Admission admit(ArgumentRule rule, std::size_t count, std::size_t given);
 
 // Puts the value into the answer in the form of its kind; an empty value of
-// a string kind becomes "<undefined/>".
+// the kinds TEXT and MARKUP becomes "<undefined/>".
 void encodeAnswer(AnswerKind kind, const std::wstring& value, std::wstring& answer);
+
+// Told of a call that its rule leaves undone for the wrong number of
+// arguments; a table whose context reports such calls overloads it for its
+// context type.
+template <typename Context>
+void reportIgnoredCall(Context&, const wchar_t* /*name*/, std::size_t /*count*/)
+{
+}
 
 template <typename Context>
 struct MovieCommand {
@@ -59,6 +68,7 @@ bool runMovieCommand(const MovieCommand<Context> (&table)[N], Context& context, 
         case Admission::NOT_HANDLED:
             return false;
         case Admission::IGNORED:
+            reportIgnoredCall(context, command.name, command.count);
             return true;
         case Admission::RUN:
             break;

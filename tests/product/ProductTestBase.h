@@ -36,6 +36,11 @@ struct HandlerLog {
     // Told on the hang monitor's thread.
     std::atomic<int> notResponding{0};
     int handlersDeleted = 0;
+    // What the handler answers and what the movie's commands changed.
+    std::wstring role = L"desktop";
+    bool debug = false;
+    bool fullscreen = false;
+    std::vector<std::wstring> changes;
     // Called by the handler's destructor.
     std::function<void()> onDelete;
 };
@@ -50,6 +55,15 @@ protected:
     void onFlashNotResponding() override { ++myLog.notResponding; }
     void onMovieReady() override { ++myLog.movieReady; }
     void doShutdownDone() override { ++myLog.shutdownDone; }
+    std::wstring getRole() override { return myLog.role; }
+    bool isDebug() override { return myLog.debug; }
+    bool isFullscreenMode() override { return myLog.fullscreen; }
+    void setFullscreenMode(bool on) override
+    {
+        myLog.fullscreen = on;
+        myLog.changes.push_back(on ? L"fullscreen on" : L"fullscreen off");
+    }
+    void setFullscreenDisplayMode() override { myLog.changes.push_back(L"display mode"); }
 
 private:
     HandlerLog& myLog;
