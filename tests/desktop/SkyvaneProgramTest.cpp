@@ -192,7 +192,7 @@ TEST_F(SkyvaneProgramTest, ScreenSaverInstanceRunsBesideTheApp)
 
 TEST_F(SkyvaneProgramTest, SuspendIsAnsweredOnlyAfterTheMovieAnswered)
 {
-    SkyvaneRun run({{"request suspend <asyncResponse", "request suspend after 1500 <asyncResponse"}});
+    SkyvaneRun run(test::MovieReplacements{{"request suspend <asyncResponse", "request suspend after 1500 <asyncResponse"}});
     ASSERT_NE(nullptr, startUp(run, L""));
     const DWORD sent = GetTickCount();
     EXPECT_EQ("ok", test::pipeRequest(APP_PIPE, "suspend", 10000));
@@ -216,7 +216,7 @@ TEST_F(SkyvaneProgramTest, StartInTheTrayShowsNothingAndTrimsTheWorkingSet)
 
 TEST_F(SkyvaneProgramTest, MovieThatNeverConfirmsItsShutdownKeepsTheProgramRunning)
 {
-    SkyvaneRun run({{"on shutdown after 300 flashcall", "# on shutdown after 300 flashcall"}});
+    SkyvaneRun run(test::MovieReplacements{{"on shutdown after 300 flashcall", "# on shutdown after 300 flashcall"}});
     HWND window = startUp(run, L"");
     ASSERT_NE(nullptr, window);
     PostMessageA(window, WM_CLOSE, 0, 0);

@@ -52,7 +52,7 @@ BOOL CALLBACK findProcessWindow(HWND window, LPARAM parameter)
 
 } // namespace
 
-SkyvaneRun::SkyvaneRun(const std::vector<std::pair<std::string, std::string>>& replacements)
+SkyvaneRun::SkyvaneRun(const MovieReplacements& replacements)
     : myFolder(myTemp.file(L"product")), myTranscript(myTemp.file(L"transcript.txt"))
 {
     CreateDirectoryW(myFolder.c_str(), nullptr);

@@ -9,6 +9,9 @@
 
 namespace test {
 
+// Pairs of an old text of the product movie and its new text.
+using MovieReplacements = std::vector<std::pair<std::string, std::string>>;
+
 // One skyvane.exe started as a process of its own from a folder of its own
 // (named "product", so that its log file "log.txt" is written there), with
 // the stand-in's product movie saved under the movie's file name, debug
@@ -16,9 +19,9 @@ namespace test {
 // A process still running when the object goes is ended.
 class SkyvaneRun {
 public:
-    // The product movie, with each text of `replacements` (pairs of old and
-    // new) replaced; an old text that is missing fails the test.
-    explicit SkyvaneRun(const std::vector<std::pair<std::string, std::string>>& replacements = {});
+    // The product movie with the replacements made; an old text that is
+    // missing fails the test.
+    explicit SkyvaneRun(const MovieReplacements& replacements = {});
     ~SkyvaneRun();
     SkyvaneRun(const SkyvaneRun&) = delete;
     SkyvaneRun& operator=(const SkyvaneRun&) = delete;
