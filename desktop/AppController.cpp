@@ -176,6 +176,7 @@ void AppController::trimWorkingSet()
 {
     myTrimTimer->stop();
     SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
+    par::logInfo("AppController::trimWorkingSet(), the working set is given back");
 }
 
 void AppController::restoreWorkingSet()

@@ -93,6 +93,12 @@ TEST_F(SkyvaneProgramTest, StartsShowsTheMovieAndExitsThroughTheMoviesShutdown)
     EXPECT_TRUE(run.transcriptHas(L"set", L"active", L"false"));
     EXPECT_TRUE(mutexExists("par.window.app"));
 
+    // Logoff: the movie's options are saved where it says, indented.
+    EXPECT_EQ(1, SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+    SendMessageA(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    const std::string options = test::readFile(run.folder() + L"\\options.xml");
+    EXPECT_NE(std::string::npos, options.find("<options path=")) << options;
+
     EXPECT_EQ(0, closeAndWait(run)) << run.log();
     EXPECT_TRUE(run.transcriptHas(L"set", L"shutdown"));
     EXPECT_TRUE(run.transcriptHas(L"return", L"shutdownDone"));
@@ -212,7 +218,9 @@ TEST_F(SkyvaneProgramTest, StartInTheTrayShowsNothingAndTrimsTheWorkingSet)
     ASSERT_NE(nullptr, window);
     EXPECT_FALSE(IsWindowVisible(window));
     EXPECT_EQ(nullptr, run.findWindow("#32770"));
-    Sleep(2000);
+    const char* const trimmed = "AppController::trimWorkingSet()";
+    EXPECT_EQ(std::string::npos, run.log().find(trimmed));
+    EXPECT_TRUE(run.waitForLog(trimmed, 5000));
     EXPECT_FALSE(IsWindowVisible(window));
     EXPECT_EQ(0, closeAndWait(run));
 }
