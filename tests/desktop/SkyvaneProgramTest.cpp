@@ -158,9 +158,12 @@ TEST_F(SkyvaneProgramTest, HelpAndInvalidOptionsShowOnlyTheCommandLineDialog)
 TEST_F(SkyvaneProgramTest, SecondStartBringsTheRunningOneOutOfTheTray)
 {
     SkyvaneRun first;
-    HWND window = startUp(first, L"-mt");
+    HWND window = startUp(first, L"");
     ASSERT_NE(nullptr, window);
+    // The close box sends the program to the tray.
+    EXPECT_EQ(1, SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0));
     EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_TRUE(first.transcriptHas(L"set", L"trayState", L"close"));
 
     SkyvaneRun second;
     ASSERT_TRUE(second.start(L""));
