@@ -80,7 +80,9 @@ App::App(HINSTANCE instance, HINSTANCE previousInstance, const wchar_t* commandL
     if (isScreenSaverMode())
         mutexName += "-saver";
     myMutex.reset(CreateMutexA(nullptr, FALSE, mutexName.c_str()));
-    if (WaitForSingleObject(myMutex.get(), 0) != WAIT_OBJECT_0 && !myNewInstance) {
+    // An abandoned mutex is ours as well: its last owner ended without a word.
+    const DWORD wait = WaitForSingleObject(myMutex.get(), 0);
+    if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED && !myNewInstance) {
         myMutex.reset();
         activateRunningInstance();
         return;
@@ -325,12 +327,8 @@ bool App::preTranslateMessage(MSG* msg)
         SwfWindow* swf = mySkyvane ? mySkyvane->getSwfWindow() : nullptr;
         if (!swf && isScreenSaverMode())
             requestExit();
-        if (msg->wParam == VK_ESCAPE) {
-            if (!swf)
-                requestExit();
-            else if (!swf->isParProgram())
-                requestExit();
-        }
+        else if (msg->wParam == VK_ESCAPE && (!swf || !swf->isParProgram()))
+            requestExit();
     }
     if ((msg->message == WM_SYSKEYDOWN || msg->message == WM_SYSKEYUP) && msg->wParam == VK_MENU) {
         PostMessageA(GetFocus(), msg->message == WM_SYSKEYDOWN ? WM_KEYDOWN : WM_KEYUP, msg->wParam,

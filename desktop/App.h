@@ -64,12 +64,11 @@ public:
     void activateRunningInstance();
     void showFirstTime();
 
-    void logStartup(const std::string& text);
-
 private:
     using ShutdownBlockReasonCreateFunction = BOOL(WINAPI*)(HWND, LPCWSTR);
     using ShutdownBlockReasonDestroyFunction = BOOL(WINAPI*)(HWND);
 
+    void logStartup(const std::string& text);
     void loadShutdownBlockApi();
     void readDebugSettings();
     void constructPrimary();

@@ -184,6 +184,23 @@ TEST_F(SkyvaneProgramTest, SecondStartBringsTheRunningOneOutOfTheTray)
     EXPECT_EQ(0, closeAndWait(first));
 }
 
+TEST_F(SkyvaneProgramTest, StartAfterACrashedInstanceRuns)
+{
+    SkyvaneRun crashed;
+    ASSERT_NE(nullptr, startUp(crashed, L""));
+    // Held here, the mutex outlives its owner and is left abandoned.
+    HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, "par.window.app");
+    ASSERT_NE(nullptr, mutex);
+    TerminateProcess(crashed.process(), 1);
+    EXPECT_EQ(1, crashed.waitForExit(EXIT_MS));
+
+    SkyvaneRun next;
+    EXPECT_NE(nullptr, startUp(next, L""));
+    EXPECT_TRUE(next.isRunning());
+    CloseHandle(mutex);
+    EXPECT_EQ(0, closeAndWait(next));
+}
+
 TEST_F(SkyvaneProgramTest, ScreenSaverInstanceRunsBesideTheAppAndSavesNoSettings)
 {
     SkyvaneRun app;
