@@ -40,6 +40,8 @@ public:
     HWND waitForWindow(const char* className, unsigned timeoutMs) const;
     // The transcript's entries: kind first, then the fields.
     std::vector<std::vector<std::wstring>> transcript() const;
+    // An entry of the kind whose first field is `first` and whose second
+    // field holds `second` (any, when empty).
     bool transcriptHas(const std::wstring& kind, const std::wstring& first, const std::wstring& second = L"") const;
     bool waitForTranscript(const std::wstring& kind, const std::wstring& first, const std::wstring& second,
                            unsigned timeoutMs) const;
