@@ -83,6 +83,8 @@ void AppWindow::setVisible(bool visible, bool activate)
 LRESULT AppWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     App* app = App::getInstance();
+    if (!app)
+        return par::ApplicationWindow::handleMessage(message, wParam, lParam);
     AppController* controller = app->getAppController();
     switch (message) {
     case WM_SYSCOMMAND:
