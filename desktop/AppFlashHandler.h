@@ -5,11 +5,11 @@
 // The desktop program's answers to the product's movie commands.
 class AppFlashHandler : public FlashHandler {
 public:
-    virtual std::wstring getRole();
-    virtual bool isDebug();
-    virtual bool isFullscreenMode();
-    virtual void setFullscreenMode(bool on);
-    virtual void setFullscreenDisplayMode();
+    std::wstring getRole() override;
+    bool isDebug() override;
+    bool isFullscreenMode() override;
+    void setFullscreenMode(bool on) override;
+    void setFullscreenDisplayMode() override;
 
 protected:
     void onSwfWindowCreated(SwfWindow* swf) override;
