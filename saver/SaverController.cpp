@@ -140,10 +140,10 @@ INT_PTR SaverController::handleDialogMessage(HWND dialog, UINT message, WPARAM w
     case WM_INITDIALOG: {
         myMode = MODE_SCREEN_SAVER_CONFIG;
         myWindow = dialog;
-        auto* contentWindow = new par::CustomWindow(0, 0, "ParDefaultWindowClass");
-        contentWindow->setBackgroundColor(RGB(0, 0, 0));
-        createApplication(contentWindow);
-        contentWindow->setVisible(true, true);
+        // The application registers the window class first.
+        createApplication();
+        setContentWindow(new par::CustomWindow(0, 0, "ParDefaultWindowClass"));
+        myContentWindow->setVisible(true, true);
         PostMessageA(dialog, WM_START_SAVER, 0, 0);
         return TRUE;
     }
@@ -217,9 +217,8 @@ void SaverController::onCreate(HWND window)
     if (fChildPreview)
         return;
     myMode = MODE_SCREEN_SAVER;
-    auto* contentWindow = new par::CustomWindow(window);
-    contentWindow->setBackgroundColor(RGB(0, 0, 0));
-    createApplication(contentWindow);
+    createApplication();
+    setContentWindow(new par::CustomWindow(window));
     PostMessageA(window, WM_START_SAVER, 0, 0);
 }
 
@@ -244,6 +243,9 @@ void SaverController::startSaver()
 void SaverController::startMovie()
 {
     myConnection->suspend();
+    // The saver closes: the user came back while the desktop program was asked.
+    if (myInputSeen)
+        return;
     mySkyvane.reset(new SaverSkyvane());
     loadSettings();
     applyFullscreenDisplayMode();
@@ -272,11 +274,16 @@ void SaverController::paintPreview(HDC dc)
     DeleteDC(memory);
 }
 
-void SaverController::createApplication(par::CustomWindow* contentWindow)
+void SaverController::createApplication()
 {
     myApplication.reset(new SaverHackApp(hMainInstance, myInstallFolder));
-    myContentWindow = contentWindow;
-    myApplication->setContentWindow(contentWindow);
+}
+
+void SaverController::setContentWindow(par::CustomWindow* window)
+{
+    window->setBackgroundColor(RGB(0, 0, 0));
+    myContentWindow = window;
+    myApplication->setContentWindow(window);
 }
 
 void SaverController::loadSettings()

@@ -52,7 +52,9 @@ private:
     void startSaver();
     void startMovie();
     void paintPreview(HDC dc);
-    void createApplication(par::CustomWindow* contentWindow);
+    void createApplication();
+    // The application owns the window from now on.
+    void setContentWindow(par::CustomWindow* window);
     void loadSettings();
     void saveSettings();
 
