@@ -61,6 +61,20 @@ bool isUserInput(UINT message)
     }
 }
 
+// The configure dialog hides itself: closing the window that the user sees
+// closes the dialog, which resumes and saves, instead of leaving the program
+// running unseen.
+class DialogCloser : public par::Window::WindowEventDispatcher {
+public:
+    LRESULT dispatch(par::Window*, UINT message, WPARAM, LPARAM) override
+    {
+        if (message != WM_CLOSE)
+            return 0;
+        SaverController::instance().close();
+        return 1;
+    }
+};
+
 } // namespace
 
 SaverController& SaverController::instance()
@@ -143,6 +157,7 @@ INT_PTR SaverController::handleDialogMessage(HWND dialog, UINT message, WPARAM w
         // The application registers the window class first.
         createApplication();
         setContentWindow(new par::CustomWindow(0, 0, "ParDefaultWindowClass"));
+        myContentWindow->addWindowEventDispatcher(new DialogCloser(), true);
         myContentWindow->setVisible(true, true);
         PostMessageA(dialog, WM_START_SAVER, 0, 0);
         return TRUE;

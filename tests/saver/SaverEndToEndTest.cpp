@@ -141,6 +141,7 @@ TEST_F(SaverTest, FullScreenWithoutDesktopProgramPlaysTheMovieUntilItsShutdownDo
     EXPECT_EQ(0u, saver->exitCode());
     const std::string log = saver->output();
     EXPECT_EQ(std::string::npos, log.find("main-app detected")) << log;
+    EXPECT_EQ(std::string::npos, log.find("Resume main-app")) << log;
     EXPECT_NE(std::string::npos, log.find("SaverFlashHandler::doShutdownDone()")) << log;
 }
 
@@ -158,6 +159,20 @@ TEST_F(SaverTest, FullScreenSuspendsTheRunningDesktopProgramBeforeTheMovieAndRes
     for (const char* line : {"main-app detected", "\"suspend\" request sent", "Main app suspended",
                              "Resume main-app", "main-app resumed."})
         EXPECT_NE(std::string::npos, log.find(line)) << line << "\n" << log;
+}
+
+TEST_F(SaverTest, AnotherWindowTakingTheFocusClosesTheRunningSaver)
+{
+    auto saver = start(L"/s");
+    ASSERT_TRUE(runUntil([&] { return transcriptHas("set\tactive\ttrue"); }));
+    HWND other = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "other", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100,
+                                 nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(other);
+    ASSERT_TRUE(ends(*saver));
+    EXPECT_EQ(0u, saver->exitCode());
+    // Before the movie's own end.
+    EXPECT_FALSE(transcriptHas("flashcall\tshutdownDone"));
+    DestroyWindow(other);
 }
 
 TEST_F(SaverTest, InputBeforeTheStartEndsTheSaverWithoutLoadingTheMovie)
@@ -227,7 +242,10 @@ TEST_F(SaverTest, ConfigureShowsTheMovieAloneAndClosingResumesAndSavesTheDisplay
         GetWindowRect(content, &bounds);
         EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), bounds.right - bounds.left);
 
-        // The movie's "shutdownDone" closes the dialog.
+        // The movie's "shutdownDone" closes the dialog, and so does closing
+        // the window that the user sees.
+        if (!*form)
+            PostMessageA(content, WM_CLOSE, 0, 0);
         ASSERT_TRUE(ends(*saver));
         EXPECT_EQ(0u, saver->exitCode());
         EXPECT_EQ((std::vector<std::string>{"suspend", "resume"}), desktop.requests);
