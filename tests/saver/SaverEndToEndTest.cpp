@@ -7,6 +7,7 @@
 #include "MessagePump.h"
 #include "PipeTestSupport.h"
 #include "TempDir.h"
+#include "VirtualDesktop.h"
 
 #include "ipc/PipeServer.h"
 #include "util/RegistryUtil.h"
@@ -290,3 +291,10 @@ TEST_F(SaverTest, WithoutTheDesktopProgramInstalledTheSaverClosesAtOnce)
 }
 
 } // namespace
+
+// In a desktop of its own: another test's window taking the focus would
+// close the saver.
+int main(int argc, char** argv)
+{
+    return test::runTestsInVirtualDesktop(argc, argv);
+}
