@@ -222,18 +222,54 @@ TEST_F(SaverTest, PreviewRunsInTheGivenWindowAndNeverOpensThePipe)
     DestroyWindow(parent);
 }
 
-TEST_F(SaverTest, ConfigureShowsTheMovieAloneAndClosingResumesAndSavesTheDisplayMode)
+// A listed display mode of another width than the current one.
+bool findOtherDisplayMode(DEVMODEA& other)
+{
+    DEVMODEA current = {};
+    current.dmSize = sizeof current;
+    EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &current);
+    other = {};
+    other.dmSize = sizeof other;
+    for (DWORD i = 0; EnumDisplaySettingsA(nullptr, i, &other); ++i)
+        if (other.dmPelsWidth != current.dmPelsWidth && other.dmBitsPerPel == current.dmBitsPerPel)
+            return true;
+    return false;
+}
+
+DWORD currentScreenWidth()
+{
+    DEVMODEA current = {};
+    current.dmSize = sizeof current;
+    EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &current);
+    return current.dmPelsWidth;
+}
+
+TEST_F(SaverTest, ConfigureShowsTheMovieInTheStoredDisplayModeAndClosingResumesAndSaves)
 {
     const std::wstring displayModeKey = std::wstring(PRODUCT_KEY) + L"\\fullscreenDisplayMode";
+    DEVMODEA other;
+    ASSERT_TRUE(findOtherDisplayMode(other));
+    const DWORD userWidth = currentScreenWidth();
+    // With a stored mode, and without one.
     for (const wchar_t* form : {L"/c", L""}) {
+        const bool provided = *form != 0;
         SCOPED_TRACE(std::string(form, form + wcslen(form)));
         RegDeleteTreeW(HKEY_CURRENT_USER, displayModeKey.c_str());
+        if (provided) {
+            par::ScopedRegKey stored;
+            ASSERT_EQ(ERROR_SUCCESS, par::openRegKeyForWrite(stored.receive(), HKEY_CURRENT_USER, displayModeKey));
+            par::writeRegDword(stored.get(), L"id", 1);
+            par::writeRegDword(stored.get(), L"width", other.dmPelsWidth);
+            par::writeRegDword(stored.get(), L"height", other.dmPelsHeight);
+            par::writeRegDword(stored.get(), L"depth", other.dmBitsPerPel);
+        }
         DeleteFileW(transcriptPath().c_str());
         DesktopProgramStandIn desktop([this] { return movieLoaded(); });
         auto server = serveAppPipe(desktop);
         auto saver = start(form);
         ASSERT_TRUE(runUntil([&] { return transcriptHas("set\tactive\ttrue"); }))
             << saver->output() << transcript();
+        EXPECT_EQ(provided ? other.dmPelsWidth : userWidth, currentScreenWidth());
         HWND dialog = saver->findWindow("#32770", CONFIGURE_TITLE);
         ASSERT_NE(nullptr, dialog);
         EXPECT_TRUE(runUntil([&] { return !IsWindowVisible(dialog); }));
@@ -241,20 +277,26 @@ TEST_F(SaverTest, ConfigureShowsTheMovieAloneAndClosingResumesAndSavesTheDisplay
         ASSERT_NE(nullptr, content);
         RECT bounds;
         GetWindowRect(content, &bounds);
-        EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), bounds.right - bounds.left);
+        EXPECT_EQ(static_cast<LONG>(currentScreenWidth()), bounds.right - bounds.left);
 
         // The movie's "shutdownDone" closes the dialog, and so does closing
         // the window that the user sees.
-        if (!*form)
+        if (!provided)
             PostMessageA(content, WM_CLOSE, 0, 0);
         ASSERT_TRUE(ends(*saver));
+        ChangeDisplaySettingsA(nullptr, 0);
         EXPECT_EQ(0u, saver->exitCode());
         EXPECT_EQ((std::vector<std::string>{"suspend", "resume"}), desktop.requests);
         par::ScopedRegKey saved;
         DWORD id = 99;
+        DWORD width = 0;
         ASSERT_EQ(ERROR_SUCCESS, par::openRegKeyForRead(saved.receive(), HKEY_CURRENT_USER, displayModeKey));
         EXPECT_EQ(ERROR_SUCCESS, par::readRegDword(saved.get(), L"id", &id));
-        EXPECT_EQ(0u, id);
+        EXPECT_EQ(provided ? 1u : 0u, id);
+        if (provided) {
+            par::readRegDword(saved.get(), L"width", &width);
+            EXPECT_EQ(other.dmPelsWidth, width);
+        }
     }
     RegDeleteTreeW(HKEY_CURRENT_USER, displayModeKey.c_str());
 }
