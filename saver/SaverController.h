@@ -18,8 +18,8 @@ class SaverSkyvane;
 // The one saver controller of the process, behind the callbacks of the
 // screen-saver library: the preview picture, or the movie full screen (or in
 // the configure dialog) while a running desktop program is suspended. Made
-// on first use, which is before the library makes any window, and destroyed
-// at exit.
+// by the library's first callback, after every static object of the program,
+// and destroyed at exit ahead of them.
 class SaverController {
 public:
     // Starts the movie once the saver window or the dialog exists.
