@@ -1,0 +1,61 @@
+#include "saver/SaverFlashHandler.h"
+
+#include "saver/SaverController.h"
+
+#include "swfwindow/ComDiagnostics.h"
+#include "swfwindow/SwfWindow.h"
+
+#include "util/Log.h"
+
+std::wstring SaverFlashHandler::getRole()
+{
+    return SaverController::instance().getMode();
+}
+
+bool SaverFlashHandler::isDebug()
+{
+    return false;
+}
+
+bool SaverFlashHandler::isFullscreenMode()
+{
+    return true;
+}
+
+void SaverFlashHandler::setFullscreenMode(bool)
+{
+}
+
+void SaverFlashHandler::setFullscreenDisplayMode()
+{
+    SaverController::instance().applyFullscreenDisplayMode();
+}
+
+void SaverFlashHandler::onSwfWindowCreated(SwfWindow* swf)
+{
+    if (!swf || !swf->getFlash()) {
+        SaverController::instance().close();
+        return;
+    }
+    try {
+        swf->setVariable("active", "true");
+    } catch (const _com_error& error) {
+        par::logSevere("SaverFlashHandler::onSwfWindowCreated(), the movie is not told it is active\n"
+                       + swfWindow::comErrorText(error));
+    }
+}
+
+void SaverFlashHandler::onFlashNotResponding()
+{
+    ExitProcess(1);
+}
+
+void SaverFlashHandler::onMovieReady()
+{
+}
+
+void SaverFlashHandler::doShutdownDone()
+{
+    par::logInfo("SaverFlashHandler::doShutdownDone()");
+    SaverController::instance().close();
+}
