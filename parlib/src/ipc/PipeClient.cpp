@@ -29,9 +29,12 @@ void PipeClient::SendRequestCall::run()
 
 PipeClient::PipeClient(const std::string& name)
     : myName(name),
-      myCallRequested(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
-      myCallDone(CreateEventA(nullptr, TRUE, FALSE, nullptr))
+      myCallRequested(CreateEventA(nullptr, FALSE, FALSE, nullptr)),
+      myCallDone(CreateEventA(nullptr, FALSE, FALSE, nullptr)),
+      myIoEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr))
 {
+    std::memset(&myOverlapped, 0, sizeof myOverlapped);
+    myOverlapped.hEvent = myIoEvent.get();
 }
 
 PipeClient::~PipeClient()
@@ -81,14 +84,17 @@ bool PipeClient::syncCall(Runnable* call, DWORD timeoutMs, bool deleteAfter)
             delete call;
             return false;
         }
+        if (myCallDoneStale) {
+            ResetEvent(myCallDone.get());
+            myCallDoneStale = false;
+        }
         mySyncCall = call;
         myCallAbandoned = false;
-        ResetEvent(myCallDone.get());
-        SetEvent(myCallRequested.get());
     }
 
     const DWORD elapsed = GetTickCount() - start;
-    WaitForSingleObject(myCallDone.get(), elapsed < timeoutMs ? timeoutMs - elapsed : 0);
+    const DWORD result = SignalObjectAndWait(myCallRequested.get(), myCallDone.get(),
+                                             elapsed < timeoutMs ? timeoutMs - elapsed : 0, FALSE);
 
     std::lock_guard<std::mutex> lock(myCallMutex);
     if (mySyncCall == call) {
@@ -96,6 +102,9 @@ bool PipeClient::syncCall(Runnable* call, DWORD timeoutMs, bool deleteAfter)
         myCallAbandoned = true;
         return false;
     }
+    // Finished just after the wait gave up: its signal is still there.
+    if (result != WAIT_OBJECT_0)
+        myCallDoneStale = true;
     if (deleteAfter)
         delete call;
     return true;
@@ -120,9 +129,11 @@ unsigned PipeClient::run()
             logSevere("mySyncCall is NULL for Sync call");
 
         std::lock_guard<std::mutex> lock(myCallMutex);
-        ResetEvent(myCallRequested.get());
-        if (myCallAbandoned)
+        if (myCallAbandoned) {
             delete call;
+            // Nobody waits for this signal unless a next call does.
+            myCallDoneStale = true;
+        }
         mySyncCall = nullptr;
         myCallAbandoned = false;
         SetEvent(myCallDone.get());
@@ -133,8 +144,12 @@ bool PipeClient::open()
 {
     if (isConnected())
         return true;
+    // Overlapped, so that a read can also wait for the stop request; the
+    // server may identify the caller but never act as it.
     HANDLE pipe = CreateFileA(myName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+                              OPEN_EXISTING,
+                              FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION,
+                              nullptr);
     if (pipe == INVALID_HANDLE_VALUE)
         return false;
     // Message read mode: an answer longer than one read comes in pieces
@@ -162,9 +177,14 @@ bool PipeClient::transact(const std::string& request, std::string& response)
 
 bool PipeClient::writeRequest(const std::string& request)
 {
+    const DWORD length = static_cast<DWORD>(request.size()) + 1;
     DWORD written = 0;
-    return WriteFile(myPipe.load(), request.c_str(), static_cast<DWORD>(request.size()) + 1, &written,
-                     nullptr) != FALSE;
+    DWORD error = ERROR_SUCCESS;
+    if (!WriteFile(myPipe.load(), request.c_str(), length, &written, &myOverlapped))
+        error = GetLastError() == ERROR_IO_PENDING ? finishIo(written) : GetLastError();
+    else
+        GetOverlappedResult(myPipe.load(), &myOverlapped, &written, FALSE);
+    return error == ERROR_SUCCESS && written == length;
 }
 
 bool PipeClient::readResponse(std::string& response)
@@ -173,14 +193,38 @@ bool PipeClient::readResponse(std::string& response)
     char buffer[READ_BUFFER_SIZE];
     for (;;) {
         DWORD read = 0;
-        const BOOL succeeded = ReadFile(myPipe.load(), buffer, READ_BUFFER_SIZE - 1, &read, nullptr);
-        if (!succeeded && GetLastError() != ERROR_MORE_DATA)
+        DWORD error = ERROR_SUCCESS;
+        if (!ReadFile(myPipe.load(), buffer, READ_BUFFER_SIZE - 1, &read, &myOverlapped)) {
+            error = GetLastError();
+            if (error == ERROR_IO_PENDING)
+                error = finishIo(read);
+            else if (error == ERROR_MORE_DATA)
+                GetOverlappedResult(myPipe.load(), &myOverlapped, &read, FALSE);
+        } else {
+            GetOverlappedResult(myPipe.load(), &myOverlapped, &read, FALSE);
+        }
+        if (error != ERROR_SUCCESS && error != ERROR_MORE_DATA)
             return false;
         buffer[read] = '\0';
         response += buffer;
-        if (succeeded)
+        if (error == ERROR_SUCCESS)
             return true;
     }
+}
+
+DWORD PipeClient::finishIo(DWORD& transferred)
+{
+    HANDLE pipe = myPipe.load();
+    HANDLE events[] = {myIoEvent.get(), getStopEvent()};
+    if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0) {
+        CancelIo(pipe);
+        // Let the cancellation land before the record is used again.
+        GetOverlappedResult(pipe, &myOverlapped, &transferred, TRUE);
+        return ERROR_OPERATION_ABORTED;
+    }
+    if (GetOverlappedResult(pipe, &myOverlapped, &transferred, FALSE))
+        return ERROR_SUCCESS;
+    return GetLastError();
 }
 
 } // namespace par

@@ -47,13 +47,23 @@ protected:
     unsigned run() override;
 
 private:
+    // Waits for the pending overlapped operation or the stop request;
+    // returns the operation's error code (ERROR_OPERATION_ABORTED when the
+    // stop cancelled it) and the bytes transferred.
+    DWORD finishIo(DWORD& transferred);
+
     std::string myName;
     std::atomic<HANDLE> myPipe{nullptr};
+    // Both auto-reset: each signal is taken by exactly one wait.
     ScopedHandle myCallRequested;
     ScopedHandle myCallDone;
+    ScopedHandle myIoEvent;
+    OVERLAPPED myOverlapped;
     std::mutex myCallMutex;
     Runnable* mySyncCall = nullptr;
     bool myCallAbandoned = false;
+    // Call-done was signalled for a call whose caller no longer waited.
+    bool myCallDoneStale = false;
 };
 
 class PipeClient::ConnectCall : public Runnable {

@@ -20,8 +20,10 @@ HANDLE Thread::start()
 {
     if (isRunning())
         return nullptr;
+    // A run that was ended in its blocking call left its terminable mark.
     ResetEvent(myStoppedEvent.get());
     ResetEvent(myStopEvent.get());
+    ResetEvent(myTerminableEvent.get());
     myFinished = false;
     myHandle.reset(CreateThread(nullptr, 0, &Thread::threadProc, this, 0, &myThreadId));
     if (!myHandle) {

@@ -6,7 +6,6 @@
 #include "util/StringUtil.h"
 #include "util/SystemUtil.h"
 #include "winui/Layout.h"
-#include "winui/PostedRunnables.h"
 
 #include <algorithm>
 #include <map>

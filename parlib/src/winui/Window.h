@@ -1,6 +1,7 @@
 #pragma once
 
 #include "thread/ListenerList.h"
+#include "thread/PostedRunnables.h"
 #include "winui/Rect.h"
 
 #include <windows.h>
@@ -12,10 +13,6 @@ namespace par {
 
 class Layout;
 class Runnable;
-
-// The library's private message: its LPARAM carries a Runnable* that the
-// receiving thread runs once and deletes; WPARAM is 0.
-constexpr UINT WM_ASYNC_EXEC = WM_USER + 1000;
 
 // One object per window handle. The object subclasses the handle, sits in a
 // process-wide map from handle to object, owns its child window objects and
