@@ -169,8 +169,18 @@ PipeServer::PipeServer(const std::string& name)
                                   PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
                                   PIPE_UNLIMITED_INSTANCES, BUFFER_SIZE, BUFFER_SIZE, 0,
                                   mySecurity.get()));
-    if (!myPipe)
+    if (!myPipe) {
         myCreateError = GetLastError();
+        return;
+    }
+    // Where the system ignores the flag, an instance count above one tells
+    // the same.
+    DWORD instances = 0;
+    if (GetNamedPipeHandleStateA(myPipe.get(), nullptr, &instances, nullptr, nullptr, nullptr, 0)
+        && instances > 1) {
+        myPipe.reset();
+        myCreateError = ERROR_ACCESS_DENIED;
+    }
 }
 
 PipeServer::~PipeServer()
