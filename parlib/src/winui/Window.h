@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <list>
+#include <memory>
 #include <string>
 
 namespace par {
@@ -128,6 +129,9 @@ private:
     WNDPROC mySavedProc = nullptr;
     ListenerList<ControlEventHandler> myControlEventHandlers;
     ListenerList<WindowEventDispatcher> myWindowEventDispatchers;
+    // Cleared by the destructor. A handler may delete the window it was
+    // called for: its callers hold a copy and look before they go on.
+    std::shared_ptr<bool> myAlive = std::make_shared<bool>(true);
 };
 
 } // namespace par
