@@ -3,6 +3,7 @@
 #include "thread/PostedRunnables.h"
 #include "thread/Runnable.h"
 #include "util/Log.h"
+#include "util/Scoped.h"
 #include "winui/Window.h"
 
 #include <shlobj.h>
@@ -34,13 +35,11 @@ std::wstring& applicationDirPath()
 
 std::wstring folderPath(int folder)
 {
-    PIDLIST_ABSOLUTE list = nullptr;
-    if (FAILED(SHGetFolderLocation(nullptr, folder, nullptr, 0, &list)))
+    ScopedCoTaskMemory<ITEMIDLIST> list;
+    if (FAILED(SHGetFolderLocation(nullptr, folder, nullptr, 0, list.receive())))
         return std::wstring();
     wchar_t path[MAX_PATH] = L"";
-    const BOOL found = SHGetPathFromIDListW(list, path);
-    CoTaskMemFree(list);
-    return found ? path : std::wstring();
+    return SHGetPathFromIDListW(list.get(), path) ? path : std::wstring();
 }
 
 } // namespace
