@@ -67,6 +67,10 @@ bool PipeClient::sendRequest(const std::string& request, DWORD timeoutMs, std::s
 bool PipeClient::syncCall(Runnable* call, DWORD timeoutMs, bool deleteAfter)
 {
     const DWORD start = GetTickCount();
+    auto remaining = [&] {
+        const DWORD elapsed = GetTickCount() - start;
+        return elapsed < timeoutMs ? timeoutMs - elapsed : 0;
+    };
     bool busy = false;
     {
         std::lock_guard<std::mutex> lock(myCallMutex);
@@ -84,59 +88,64 @@ bool PipeClient::syncCall(Runnable* call, DWORD timeoutMs, bool deleteAfter)
             delete call;
             return false;
         }
-        if (myCallDoneStale) {
-            ResetEvent(myCallDone.get());
-            myCallDoneStale = false;
-        }
         mySyncCall = call;
         myCallAbandoned = false;
     }
 
-    const DWORD elapsed = GetTickCount() - start;
-    const DWORD result = SignalObjectAndWait(myCallRequested.get(), myCallDone.get(),
-                                             elapsed < timeoutMs ? timeoutMs - elapsed : 0, FALSE);
-
-    std::lock_guard<std::mutex> lock(myCallMutex);
-    if (mySyncCall == call) {
-        // Still running: the client thread deletes it when it is done.
-        myCallAbandoned = true;
-        return false;
+    // A signal left by a call whose caller no longer waited wakes this wait
+    // too early; the stored call tells.
+    DWORD waited = SignalObjectAndWait(myCallRequested.get(), myCallDone.get(), remaining(), FALSE);
+    for (;;) {
+        std::unique_lock<std::mutex> lock(myCallMutex);
+        if (mySyncCall != call)
+            break;
+        if (waited != WAIT_OBJECT_0 || remaining() == 0) {
+            // Still running: the client thread deletes it when it is done.
+            myCallAbandoned = true;
+            return false;
+        }
+        lock.unlock();
+        waited = WaitForSingleObject(myCallDone.get(), remaining());
     }
-    // Finished just after the wait gave up: its signal is still there.
-    if (result != WAIT_OBJECT_0)
-        myCallDoneStale = true;
     if (deleteAfter)
         delete call;
     return true;
 }
 
+void PipeClient::requestStop()
+{
+    myStopping = true;
+    Thread::requestStop();
+    SetEvent(myCallRequested.get());
+}
+
 unsigned PipeClient::run()
 {
-    HANDLE events[] = {getStopEvent(), myCallRequested.get()};
+    DWORD waited = WaitForSingleObject(myCallRequested.get(), INFINITE);
     for (;;) {
-        if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
-            getLog("app")->info("PipeClient: finish because of stopEvent signaled.");
-            return 1;
-        }
         Runnable* call = nullptr;
         {
             std::lock_guard<std::mutex> lock(myCallMutex);
             call = mySyncCall;
+        }
+        if (waited != WAIT_OBJECT_0 || ((myStopping || !call) && isStopRequested())) {
+            myStopping = false;
+            getLog("app")->info("PipeClient: finish because of stopEvent signaled.");
+            return 1;
         }
         if (call)
             call->run();
         else
             logSevere("mySyncCall is NULL for Sync call");
 
-        std::lock_guard<std::mutex> lock(myCallMutex);
-        if (myCallAbandoned) {
-            delete call;
-            // Nobody waits for this signal unless a next call does.
-            myCallDoneStale = true;
+        {
+            std::lock_guard<std::mutex> lock(myCallMutex);
+            if (myCallAbandoned)
+                delete call;
+            mySyncCall = nullptr;
+            myCallAbandoned = false;
         }
-        mySyncCall = nullptr;
-        myCallAbandoned = false;
-        SetEvent(myCallDone.get());
+        waited = SignalObjectAndWait(myCallDone.get(), myCallRequested.get(), INFINITE, FALSE);
     }
 }
 
@@ -169,8 +178,20 @@ void PipeClient::close()
 
 bool PipeClient::transact(const std::string& request, std::string& response)
 {
-    if (writeRequest(request) && readResponse(response))
-        return true;
+    // One operation writes the request and reads the answer, or its first
+    // part.
+    char buffer[READ_BUFFER_SIZE];
+    DWORD read = 0;
+    const BOOL started = TransactNamedPipe(myPipe.load(), const_cast<char*>(request.c_str()),
+                                           static_cast<DWORD>(request.size()) + 1, buffer,
+                                           READ_BUFFER_SIZE - 1, &read, &myOverlapped);
+    const DWORD error = finishIo(started, read);
+    if (error == ERROR_SUCCESS || error == ERROR_MORE_DATA) {
+        buffer[read] = '\0';
+        response = buffer;
+        if (error == ERROR_SUCCESS || readRest(response))
+            return true;
+    }
     close();
     return false;
 }
@@ -179,30 +200,23 @@ bool PipeClient::writeRequest(const std::string& request)
 {
     const DWORD length = static_cast<DWORD>(request.size()) + 1;
     DWORD written = 0;
-    DWORD error = ERROR_SUCCESS;
-    if (!WriteFile(myPipe.load(), request.c_str(), length, &written, &myOverlapped))
-        error = GetLastError() == ERROR_IO_PENDING ? finishIo(written) : GetLastError();
-    else
-        GetOverlappedResult(myPipe.load(), &myOverlapped, &written, FALSE);
-    return error == ERROR_SUCCESS && written == length;
+    const BOOL started = WriteFile(myPipe.load(), request.c_str(), length, &written, &myOverlapped);
+    return finishIo(started, written) == ERROR_SUCCESS && written == length;
 }
 
 bool PipeClient::readResponse(std::string& response)
 {
     response.clear();
+    return readRest(response);
+}
+
+bool PipeClient::readRest(std::string& response)
+{
     char buffer[READ_BUFFER_SIZE];
     for (;;) {
         DWORD read = 0;
-        DWORD error = ERROR_SUCCESS;
-        if (!ReadFile(myPipe.load(), buffer, READ_BUFFER_SIZE - 1, &read, &myOverlapped)) {
-            error = GetLastError();
-            if (error == ERROR_IO_PENDING)
-                error = finishIo(read);
-            else if (error == ERROR_MORE_DATA)
-                GetOverlappedResult(myPipe.load(), &myOverlapped, &read, FALSE);
-        } else {
-            GetOverlappedResult(myPipe.load(), &myOverlapped, &read, FALSE);
-        }
+        const BOOL started = ReadFile(myPipe.load(), buffer, READ_BUFFER_SIZE - 1, &read, &myOverlapped);
+        const DWORD error = finishIo(started, read);
         if (error != ERROR_SUCCESS && error != ERROR_MORE_DATA)
             return false;
         buffer[read] = '\0';
@@ -212,15 +226,22 @@ bool PipeClient::readResponse(std::string& response)
     }
 }
 
-DWORD PipeClient::finishIo(DWORD& transferred)
+DWORD PipeClient::finishIo(BOOL started, DWORD& transferred)
 {
     HANDLE pipe = myPipe.load();
-    HANDLE events[] = {myIoEvent.get(), getStopEvent()};
-    if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0) {
-        CancelIo(pipe);
-        // Let the cancellation land before the record is used again.
-        GetOverlappedResult(pipe, &myOverlapped, &transferred, TRUE);
-        return ERROR_OPERATION_ABORTED;
+    if (!started) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_IO_PENDING && error != ERROR_MORE_DATA)
+            return error;
+        if (error == ERROR_IO_PENDING) {
+            HANDLE events[] = {myIoEvent.get(), getStopEvent()};
+            if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0) {
+                CancelIo(pipe);
+                // Let the cancellation land before the record is used again.
+                GetOverlappedResult(pipe, &myOverlapped, &transferred, TRUE);
+                return ERROR_OPERATION_ABORTED;
+            }
+        }
     }
     if (GetOverlappedResult(pipe, &myOverlapped, &transferred, FALSE))
         return ERROR_SUCCESS;

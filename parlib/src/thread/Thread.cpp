@@ -44,7 +44,8 @@ void Thread::requestStopAndWait()
 {
     if (!isRunning())
         return;
-    SetEvent(myStopEvent.get());
+    // Through the override, for a thread that also waits elsewhere.
+    requestStop();
     HANDLE events[] = {myStoppedEvent.get(), myTerminableEvent.get()};
     DWORD result = WaitForMultipleObjects(2, events, FALSE, STOP_TIMEOUT_MS);
     if (result == WAIT_OBJECT_0)
