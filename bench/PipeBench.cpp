@@ -64,62 +64,60 @@ private:
     bool myStarted = false;
 };
 
-Figures measure(int requests, const std::function<bool(int)>& roundTrip)
-{
-    for (int i = 0; i < 100; ++i)
-        roundTrip(i);
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    std::vector<double> micros;
-    micros.reserve(requests);
-    Figures figures;
-    for (int i = 0; i < requests; ++i) {
+// A plain synchronous client in message read mode.
+class RawClient {
+public:
+    explicit RawClient(const std::string& pipe)
+        : myPipe(CreateFileA(pipe.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                             nullptr))
+    {
+        DWORD mode = PIPE_READMODE_MESSAGE;
+        if (myPipe != INVALID_HANDLE_VALUE)
+            SetNamedPipeHandleState(myPipe, &mode, nullptr, nullptr);
+    }
+    ~RawClient()
+    {
+        if (myPipe != INVALID_HANDLE_VALUE)
+            CloseHandle(myPipe);
+    }
+
+    bool roundTrip(const std::string& request)
+    {
+        DWORD done = 0;
+        return WriteFile(myPipe, request.c_str(), static_cast<DWORD>(request.size()) + 1, &done, nullptr)
+            && ReadFile(myPipe, myBuffer, sizeof myBuffer, &done, nullptr) && done == request.size() + 1;
+    }
+
+private:
+    HANDLE myPipe;
+    char myBuffer[4096];
+};
+
+class Stopwatch {
+public:
+    Stopwatch() { QueryPerformanceFrequency(&myFrequency); }
+
+    // Microseconds that the call takes; counts a failure.
+    void time(const std::function<bool()>& call, std::vector<double>& micros, int& failures)
+    {
         LARGE_INTEGER before;
         LARGE_INTEGER after;
         QueryPerformanceCounter(&before);
-        const bool ok = roundTrip(i);
+        const bool ok = call();
         QueryPerformanceCounter(&after);
         if (!ok)
-            ++figures.failures;
-        micros.push_back((after.QuadPart - before.QuadPart) * 1e6 / frequency.QuadPart);
+            ++failures;
+        micros.push_back((after.QuadPart - before.QuadPart) * 1e6 / myFrequency.QuadPart);
     }
+
+private:
+    LARGE_INTEGER myFrequency;
+};
+
+Figures figuresOf(std::vector<double>& micros, int failures)
+{
     std::sort(micros.begin(), micros.end());
-    figures.median = percentile(micros, 0.5);
-    figures.p99 = percentile(micros, 0.99);
-    return figures;
-}
-
-Figures measureLibrary(const std::string& exe, const std::string& pipe, int requests)
-{
-    Peer server(exe, "server", pipe);
-    if (!server.started())
-        return Figures{0, 0, requests};
-    par::PipeClient client(pipe);
-    client.start();
-    std::string response;
-    return measure(requests, [&](int i) {
-        return client.sendRequest("request " + std::to_string(i), 5000, response);
-    });
-}
-
-Figures measureRaw(const std::string& exe, const std::string& pipe, int requests)
-{
-    Peer server(exe, "raw", pipe);
-    HANDLE handle = CreateFileA(pipe.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                0, nullptr);
-    if (!server.started() || handle == INVALID_HANDLE_VALUE)
-        return Figures{0, 0, requests};
-    DWORD mode = PIPE_READMODE_MESSAGE;
-    SetNamedPipeHandleState(handle, &mode, nullptr, nullptr);
-    char buffer[4096];
-    const Figures figures = measure(requests, [&](int i) {
-        const std::string request = "request " + std::to_string(i);
-        DWORD done = 0;
-        return WriteFile(handle, request.c_str(), static_cast<DWORD>(request.size()) + 1, &done, nullptr)
-            && ReadFile(handle, buffer, sizeof buffer, &done, nullptr) && done == request.size() + 1;
-    });
-    CloseHandle(handle);
-    return figures;
+    return Figures{percentile(micros, 0.5), percentile(micros, 0.99), failures};
 }
 
 } // namespace
@@ -133,8 +131,42 @@ int main(int argc, char** argv)
     const int requests = argc > 2 ? std::atoi(argv[2]) : 10000;
     const std::string pipe = "\\\\.\\pipe\\par\\bench\\" + std::to_string(GetCurrentProcessId());
 
-    const Figures library = measureLibrary(argv[1], pipe, requests);
-    const Figures raw = measureRaw(argv[1], pipe + "-raw", requests);
+    Peer libraryServer(argv[1], "server", pipe);
+    Peer rawServer(argv[1], "raw", pipe + "-raw");
+    if (!libraryServer.started() || !rawServer.started()) {
+        std::fprintf(stderr, "cannot start %s\n", argv[1]);
+        return 1;
+    }
+    par::PipeClient client(pipe);
+    client.start();
+    RawClient rawClient(pipe + "-raw");
+    std::string response;
+    auto throughLibrary = [&](int i) {
+        return client.sendRequest("request " + std::to_string(i), 5000, response);
+    };
+    auto plain = [&](int i) { return rawClient.roundTrip("request " + std::to_string(i)); };
+    for (int i = 0; i < 100; ++i) {
+        throughLibrary(i);
+        plain(i);
+    }
+
+    // Taken in turns of a block each, so that the machine's load weighs on
+    // both alike while each road stays warm within its block.
+    const int BLOCK = 250;
+    Stopwatch stopwatch;
+    std::vector<double> libraryMicros;
+    std::vector<double> rawMicros;
+    int libraryFailures = 0;
+    int rawFailures = 0;
+    for (int first = 0; first < requests; first += BLOCK) {
+        const int last = std::min(requests, first + BLOCK);
+        for (int i = first; i < last; ++i)
+            stopwatch.time([&] { return throughLibrary(i); }, libraryMicros, libraryFailures);
+        for (int i = first; i < last; ++i)
+            stopwatch.time([&] { return plain(i); }, rawMicros, rawFailures);
+    }
+    const Figures library = figuresOf(libraryMicros, libraryFailures);
+    const Figures raw = figuresOf(rawMicros, rawFailures);
 
     std::printf("pipe round trip over %d requests (%d failed): median %.1f us, 99th percentile %.1f us\n",
                 requests, library.failures, library.median, library.p99);
