@@ -1,5 +1,6 @@
 // Round trip of one pipe request: from this (client) process through the
-// server process's pipe thread and UI thread and back.
+// server process's pipe thread and UI thread and back, beside a plain
+// two-process message-mode round trip measured in the same run.
 //   bench_pipe PIPE_PEER_EXE [REQUESTS]
 #include "ipc/PipeClient.h"
 
@@ -8,15 +9,115 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace {
 
-double percentile(std::vector<double>& sorted, double share)
+struct Figures {
+    double median = 0;
+    double p99 = 0;
+    int failures = 0;
+};
+
+double percentile(const std::vector<double>& sorted, double share)
 {
     const size_t index = static_cast<size_t>(share * (sorted.size() - 1) + 0.5);
     return sorted[index];
+}
+
+// The peer serving one pipe in the given mode, until the bench is done.
+class Peer {
+public:
+    Peer(const std::string& exe, const std::string& mode, const std::string& pipe)
+        : myStopName("parbench-stop-" + mode + "-" + std::to_string(GetCurrentProcessId())),
+          myStop(CreateEventA(nullptr, TRUE, FALSE, myStopName.c_str()))
+    {
+        std::string command = "\"" + exe + "\" " + mode + " " + pipe + " " + myStopName;
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        myStarted = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                   &startup, &myProcess) != FALSE;
+        // The wait fails at once while the server has not made the pipe yet.
+        const DWORD start = GetTickCount();
+        while (myStarted && !WaitNamedPipeA(pipe.c_str(), 100) && GetTickCount() - start < 10000)
+            Sleep(10);
+    }
+    ~Peer()
+    {
+        SetEvent(myStop);
+        if (myStarted) {
+            if (WaitForSingleObject(myProcess.hProcess, 10000) != WAIT_OBJECT_0)
+                TerminateProcess(myProcess.hProcess, 1);
+            CloseHandle(myProcess.hProcess);
+            CloseHandle(myProcess.hThread);
+        }
+        CloseHandle(myStop);
+    }
+    bool started() const { return myStarted; }
+
+private:
+    std::string myStopName;
+    HANDLE myStop;
+    PROCESS_INFORMATION myProcess = {};
+    bool myStarted = false;
+};
+
+// A plain synchronous client in message read mode.
+class RawClient {
+public:
+    explicit RawClient(const std::string& pipe)
+        : myPipe(CreateFileA(pipe.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                             nullptr))
+    {
+        DWORD mode = PIPE_READMODE_MESSAGE;
+        if (myPipe != INVALID_HANDLE_VALUE)
+            SetNamedPipeHandleState(myPipe, &mode, nullptr, nullptr);
+    }
+    ~RawClient()
+    {
+        if (myPipe != INVALID_HANDLE_VALUE)
+            CloseHandle(myPipe);
+    }
+
+    bool roundTrip(const std::string& request)
+    {
+        DWORD done = 0;
+        return WriteFile(myPipe, request.c_str(), static_cast<DWORD>(request.size()) + 1, &done, nullptr)
+            && ReadFile(myPipe, myBuffer, sizeof myBuffer, &done, nullptr) && done == request.size() + 1;
+    }
+
+private:
+    HANDLE myPipe;
+    char myBuffer[4096];
+};
+
+class Stopwatch {
+public:
+    Stopwatch() { QueryPerformanceFrequency(&myFrequency); }
+
+    // Microseconds that the call takes; counts a failure.
+    void time(const std::function<bool()>& call, std::vector<double>& micros, int& failures)
+    {
+        LARGE_INTEGER before;
+        LARGE_INTEGER after;
+        QueryPerformanceCounter(&before);
+        const bool ok = call();
+        QueryPerformanceCounter(&after);
+        if (!ok)
+            ++failures;
+        micros.push_back((after.QuadPart - before.QuadPart) * 1e6 / myFrequency.QuadPart);
+    }
+
+private:
+    LARGE_INTEGER myFrequency;
+};
+
+Figures figuresOf(std::vector<double>& micros, int failures)
+{
+    std::sort(micros.begin(), micros.end());
+    return Figures{percentile(micros, 0.5), percentile(micros, 0.99), failures};
 }
 
 } // namespace
@@ -29,53 +130,50 @@ int main(int argc, char** argv)
     }
     const int requests = argc > 2 ? std::atoi(argv[2]) : 10000;
     const std::string pipe = "\\\\.\\pipe\\par\\bench\\" + std::to_string(GetCurrentProcessId());
-    const std::string stopName = "parbench-stop-" + std::to_string(GetCurrentProcessId());
-    HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, stopName.c_str());
 
-    std::string command = std::string("\"") + argv[1] + "\" server " + pipe + " " + stopName;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION server = {};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &server)) {
+    Peer libraryServer(argv[1], "server", pipe);
+    Peer rawServer(argv[1], "raw", pipe + "-raw");
+    if (!libraryServer.started() || !rawServer.started()) {
         std::fprintf(stderr, "cannot start %s\n", argv[1]);
         return 1;
     }
-    // The wait fails at once while the server has not made the pipe yet.
-    const DWORD start = GetTickCount();
-    while (!WaitNamedPipeA(pipe.c_str(), 100) && GetTickCount() - start < 10000)
-        Sleep(10);
-
     par::PipeClient client(pipe);
     client.start();
+    RawClient rawClient(pipe + "-raw");
     std::string response;
-    for (int i = 0; i < 100; ++i)
-        client.sendRequest("warm-up", 5000, response);
-
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    std::vector<double> micros;
-    micros.reserve(requests);
-    int failures = 0;
-    for (int i = 0; i < requests; ++i) {
-        LARGE_INTEGER before;
-        LARGE_INTEGER after;
-        QueryPerformanceCounter(&before);
-        const bool ok = client.sendRequest("request " + std::to_string(i), 5000, response);
-        QueryPerformanceCounter(&after);
-        if (!ok)
-            ++failures;
-        micros.push_back((after.QuadPart - before.QuadPart) * 1e6 / frequency.QuadPart);
+    auto throughLibrary = [&](int i) {
+        return client.sendRequest("request " + std::to_string(i), 5000, response);
+    };
+    auto plain = [&](int i) { return rawClient.roundTrip("request " + std::to_string(i)); };
+    for (int i = 0; i < 100; ++i) {
+        throughLibrary(i);
+        plain(i);
     }
 
-    SetEvent(stop);
-    WaitForSingleObject(server.hProcess, 10000);
-    CloseHandle(server.hProcess);
-    CloseHandle(server.hThread);
-    CloseHandle(stop);
+    // Taken in turns of a block each, so that the machine's load weighs on
+    // both alike while each road stays warm within its block.
+    const int BLOCK = 250;
+    Stopwatch stopwatch;
+    std::vector<double> libraryMicros;
+    std::vector<double> rawMicros;
+    int libraryFailures = 0;
+    int rawFailures = 0;
+    for (int first = 0; first < requests; first += BLOCK) {
+        const int last = std::min(requests, first + BLOCK);
+        for (int i = first; i < last; ++i)
+            stopwatch.time([&] { return throughLibrary(i); }, libraryMicros, libraryFailures);
+        for (int i = first; i < last; ++i)
+            stopwatch.time([&] { return plain(i); }, rawMicros, rawFailures);
+    }
+    const Figures library = figuresOf(libraryMicros, libraryFailures);
+    const Figures raw = figuresOf(rawMicros, rawFailures);
 
-    std::sort(micros.begin(), micros.end());
     std::printf("pipe round trip over %d requests (%d failed): median %.1f us, 99th percentile %.1f us\n",
-                requests, failures, percentile(micros, 0.5), percentile(micros, 0.99));
-    return failures == 0 ? 0 : 1;
+                requests, library.failures, library.median, library.p99);
+    std::printf("raw message-mode round trip over %d requests (%d failed): median %.1f us, "
+                "99th percentile %.1f us\n",
+                requests, raw.failures, raw.median, raw.p99);
+    if (raw.median > 0)
+        std::printf("median ratio pipe/raw: %.2f\n", library.median / raw.median);
+    return library.failures == 0 && raw.failures == 0 ? 0 : 1;
 }

@@ -4,28 +4,30 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 namespace test {
 
 // What became of a TestRunnable; it outlives the runnable.
 struct RunnableRecord {
-    volatile LONG runs = 0;
-    volatile LONG deletions = 0;
-    volatile DWORD runThread = 0;
+    std::atomic<int> runs{0};
+    std::atomic<int> deletions{0};
+    std::atomic<DWORD> runThread{0};
     // Whether the runnable was still alive when it was run last.
-    volatile bool aliveWhenRun = false;
+    std::atomic<bool> aliveWhenRun{false};
 };
 
 // A runnable that reports its runs and its deletion.
 class TestRunnable : public par::Runnable {
 public:
     explicit TestRunnable(RunnableRecord& record) : myRecord(record) {}
-    ~TestRunnable() override { InterlockedIncrement(&myRecord.deletions); }
+    ~TestRunnable() override { ++myRecord.deletions; }
 
     void run() override
     {
         myRecord.aliveWhenRun = myRecord.deletions == 0;
         myRecord.runThread = GetCurrentThreadId();
-        InterlockedIncrement(&myRecord.runs);
+        ++myRecord.runs;
     }
 
 private:

@@ -1,8 +1,9 @@
 #include "app/Application.h"
 
+#include "thread/PostedRunnables.h"
 #include "thread/Runnable.h"
 #include "util/Log.h"
-#include "winui/PostedRunnables.h"
+#include "util/Scoped.h"
 #include "winui/Window.h"
 
 #include <shlobj.h>
@@ -17,6 +18,13 @@ namespace {
 // Read by other threads: asyncExec must not touch the application object.
 std::atomic<Application*> theApplication{nullptr};
 std::atomic<DWORD> theUiThreadId{0};
+std::atomic<HWND> theUiQueueWindow{nullptr};
+
+bool handOffFailed()
+{
+    getLog("parlib.winui.Application")->debug("::PostMessage(WM_ASYNC_EXEC) failed.");
+    return false;
+}
 
 // Never destroyed: static objects of a program may ask for it after main.
 std::wstring& applicationDirPath()
@@ -27,13 +35,11 @@ std::wstring& applicationDirPath()
 
 std::wstring folderPath(int folder)
 {
-    PIDLIST_ABSOLUTE list = nullptr;
-    if (FAILED(SHGetFolderLocation(nullptr, folder, nullptr, 0, &list)))
+    ScopedCoTaskMemory<ITEMIDLIST> list;
+    if (FAILED(SHGetFolderLocation(nullptr, folder, nullptr, 0, list.receive())))
         return std::wstring();
     wchar_t path[MAX_PATH] = L"";
-    const BOOL found = SHGetPathFromIDListW(list, path);
-    CoTaskMemFree(list);
-    return found ? path : std::wstring();
+    return SHGetPathFromIDListW(list.get(), path) ? path : std::wstring();
 }
 
 } // namespace
@@ -51,6 +57,8 @@ Application::Application(HINSTANCE instance, HINSTANCE previousInstance, const w
     if (!theApplication.compare_exchange_strong(none, this))
         throw "Attempt to create Application for the second time.";
     theUiThreadId = myUiThreadId;
+    myUiQueue = std::make_unique<UiThreadQueue>();
+    theUiQueueWindow = myUiQueue->getHandle();
     // Makes sure the thread has its queue, so that work handed over before
     // the loop starts is not refused.
     MSG msg;
@@ -60,7 +68,10 @@ Application::Application(HINSTANCE instance, HINSTANCE previousInstance, const w
 
 Application::~Application()
 {
+    theUiQueueWindow = nullptr;
     theUiThreadId = 0;
+    // What is still queued is deleted, never run.
+    myUiQueue.reset();
     theApplication = nullptr;
 }
 
@@ -123,13 +134,12 @@ int Application::run()
 
 bool Application::asyncExec(Runnable* runnable)
 {
-    const DWORD uiThread = theUiThreadId;
-    if (uiThread
-        && PostThreadMessageA(uiThread, WM_ASYNC_EXEC, 0, reinterpret_cast<LPARAM>(runnable)))
-        return true;
-    getLog("parlib.winui.Application")->debug("::PostMessage(WM_ASYNC_EXEC) failed.");
-    delete runnable;
-    return false;
+    return PostedRunnables::postToThread(theUiThreadId, runnable) || handOffFailed();
+}
+
+bool Application::handOff(Runnable* runnable)
+{
+    return PostedRunnables::post(theUiQueueWindow, runnable) || handOffFailed();
 }
 
 HINSTANCE Application::getInstanceHandle()

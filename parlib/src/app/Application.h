@@ -1,10 +1,12 @@
 #pragma once
 
 #include "app/ProgramShortcut.h"
+#include "thread/UiThreadQueue.h"
 #include "winui/FontManager.h"
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 namespace par {
@@ -37,8 +39,14 @@ public:
     // init fails.
     int run();
     // Hands the runnable to the UI thread's queue; any thread may call it. A
-    // failed post deletes the runnable.
+    // failed post deletes the runnable. Modal loops discard what is posted
+    // so: work that must not be lost goes through handOff.
     static bool asyncExec(Runnable* runnable);
+    // Hands the runnable to the UI thread through the application's hand-off
+    // queue, which every message loop of that thread serves, modal loops
+    // included; any thread may call it. A failed post deletes the runnable;
+    // one still queued when the application goes is deleted, never run.
+    static bool handOff(Runnable* runnable);
 
     static HINSTANCE getInstanceHandle();
     HINSTANCE getPreviousInstanceHandle() const { return myPreviousInstance; }
@@ -82,6 +90,7 @@ private:
     HANDLE myUiThread;
     FontManager myFontManager;
     ProgramShortcut myProgramShortcut;
+    std::unique_ptr<UiThreadQueue> myUiQueue;
 };
 
 } // namespace par

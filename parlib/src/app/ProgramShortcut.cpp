@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "util/Log.h"
+#include "util/Scoped.h"
 #include "util/StringUtil.h"
 #include "util/SystemUtil.h"
 
@@ -43,11 +44,8 @@ std::wstring defaultLinkName()
 bool ProgramShortcut::isInstalled()
 {
     std::wstring path;
-    IShellLinkW* link = nullptr;
-    if (!findLink(path, &link))
-        return false;
-    link->Release();
-    return true;
+    ComPtr<IShellLinkW> link;
+    return findLink(path, link.GetAddressOf());
 }
 
 void ProgramShortcut::setInstalled(bool on)
@@ -64,27 +62,24 @@ bool ProgramShortcut::findLink(std::wstring& path, IShellLinkW** link)
     if (folder.empty())
         return false;
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*.lnk").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
+    ScopedFindHandle search(FindFirstFileW((folder + L"\\*.lnk").c_str(), &found));
+    if (!search)
         return false;
-    bool result = false;
     do {
         const std::wstring candidate = folder + L"\\" + found.cFileName;
-        IShellLinkW* loaded = loadShortcutLink(candidate);
+        ComPtr<IShellLinkW> loaded;
+        loaded.Attach(loadShortcutLink(candidate));
         if (!loaded)
             continue;
         wchar_t target[MAX_PATH] = L"";
         if (SUCCEEDED(loaded->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH))
             && isProgramPath(target)) {
             path = candidate;
-            *link = loaded;
-            result = true;
-            break;
+            *link = loaded.Detach();
+            return true;
         }
-        loaded->Release();
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return result;
+    } while (FindNextFileW(search.get(), &found));
+    return false;
 }
 
 IShellLinkW* ProgramShortcut::loadShortcutLink(const std::wstring& path)
@@ -125,10 +120,10 @@ void ProgramShortcut::createProgramShortcut()
 void ProgramShortcut::removeProgramShortcut()
 {
     std::wstring path;
-    IShellLinkW* link = nullptr;
-    if (!findLink(path, &link))
+    ComPtr<IShellLinkW> link;
+    if (!findLink(path, link.GetAddressOf()))
         return;
-    link->Release();
+    link.Reset();
     if (!DeleteFileW(path.c_str()))
         logSevere("removeProgramShortcut(), Delete failure. error: " + toNarrow(lastErrorText()));
 }

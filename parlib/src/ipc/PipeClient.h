@@ -23,6 +23,8 @@ public:
 
     explicit PipeClient(const std::string& name);
     ~PipeClient() override;
+    // Also wakes the thread where it waits for a call.
+    void requestStop() override;
 
     // Opens (or closes) the connection; true when a connection is held.
     bool connect(bool open, DWORD timeoutMs);
@@ -47,13 +49,25 @@ protected:
     unsigned run() override;
 
 private:
+    // The outcome of an overlapped operation that the call started: its
+    // error code (ERROR_OPERATION_ABORTED when the stop request cancelled
+    // it) and the bytes transferred. Waits for it, or the stop request.
+    DWORD finishIo(BOOL started, DWORD& transferred);
+    // Appends the rest of an answer that one read did not hold.
+    bool readRest(std::string& response);
+
     std::string myName;
     std::atomic<HANDLE> myPipe{nullptr};
+    // Both auto-reset: each signal is taken by exactly one wait.
     ScopedHandle myCallRequested;
     ScopedHandle myCallDone;
+    ScopedHandle myIoEvent;
+    OVERLAPPED myOverlapped;
     std::mutex myCallMutex;
     Runnable* mySyncCall = nullptr;
     bool myCallAbandoned = false;
+    // Tells the thread, woken through call-requested, to look at the stop request.
+    std::atomic<bool> myStopping{false};
 };
 
 class PipeClient::ConnectCall : public Runnable {

@@ -25,12 +25,10 @@ std::string currentUserSid()
     std::vector<BYTE> buffer(size);
     if (!GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size))
         return std::string();
-    char* text = nullptr;
-    if (!ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text))
+    ScopedLocalMemory<char> text;
+    if (!ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, text.receive()))
         return std::string();
-    std::string sid(text);
-    LocalFree(text);
-    return sid;
+    return text.get();
 }
 
 } // namespace
@@ -46,17 +44,12 @@ PipeSecurity::PipeSecurity()
         return;
     // A protected DACL: full access for the system account and the user.
     const std::string sddl = "D:P(A;;GA;;;SY)(A;;GA;;;" + user + ")";
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1,
-                                                             &myDescriptor, nullptr))
-        myAttributes.lpSecurityDescriptor = myDescriptor;
-    else
-        myDescriptor = nullptr;
-}
-
-PipeSecurity::~PipeSecurity()
-{
-    if (myDescriptor)
-        LocalFree(myDescriptor);
+                                                             &descriptor, nullptr)) {
+        myDescriptor.reset(descriptor);
+        myAttributes.lpSecurityDescriptor = descriptor;
+    }
 }
 
 } // namespace par

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/Scoped.h"
+
 #include <windows.h>
 
 namespace par {
@@ -10,7 +12,6 @@ namespace par {
 class PipeSecurity {
 public:
     PipeSecurity();
-    ~PipeSecurity();
     PipeSecurity(const PipeSecurity&) = delete;
     PipeSecurity& operator=(const PipeSecurity&) = delete;
 
@@ -19,7 +20,7 @@ public:
     SECURITY_ATTRIBUTES* get() { return myDescriptor ? &myAttributes : nullptr; }
 
 private:
-    PSECURITY_DESCRIPTOR myDescriptor = nullptr;
+    ScopedLocalMemory<void> myDescriptor;
     SECURITY_ATTRIBUTES myAttributes;
 };
 

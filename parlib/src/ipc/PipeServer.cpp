@@ -3,24 +3,71 @@
 #include "app/Application.h"
 #include "util/Log.h"
 
+#include <comdef.h>
+
+#include <cstdio>
 #include <cstring>
+#include <exception>
+#include <mutex>
 
 namespace par {
 
 // What the pipe thread and the UI thread share for one request. It outlives
-// both sides: a server stopped while its request waits in the UI thread's
-// queue abandons it, and the late call then touches nothing of the server.
+// both sides: a server stopped, or a client gone, while its request waits
+// for the UI thread abandons it, and the late call then touches nothing of
+// the server.
 struct PipeServer::Exchange {
-    Exchange(const std::string& text, Handler* requestHandler)
-        : request(text), handler(requestHandler), done(CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    Exchange(const std::string& text, Handler* requestHandler, HANDLE doneEvent)
+        : request(text), handler(requestHandler), done(doneEvent)
     {
+    }
+
+    // The first completion wins; after abandon() nobody signals the server.
+    void complete(const std::string& answer)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (completed)
+            return;
+        completed = true;
+        if (abandoned)
+            return;
+        response = answer;
+        SetEvent(done);
+    }
+
+    void abandon()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (abandoned)
+            return;
+        abandoned = true;
+        // A completion that came after the wait gave up must not answer the
+        // next request.
+        ResetEvent(done);
+    }
+
+    bool isAbandoned()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return abandoned;
+    }
+
+    bool isCompleted()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return completed;
     }
 
     const std::string request;
     Handler* const handler;
     std::string response;
-    std::atomic<bool> abandoned{false};
-    ScopedHandle done;
+
+private:
+    std::mutex mutex;
+    bool completed = false;
+    bool abandoned = false;
+    // The server's event, valid while the exchange is not abandoned.
+    const HANDLE done;
 };
 
 class PipeServer::AsyncRequestImpl final : public PipeServer::AsyncRequest {
@@ -29,9 +76,7 @@ public:
 
     void complete(const std::string& response) override
     {
-        if (!myExchange->abandoned)
-            myExchange->response = response;
-        SetEvent(myExchange->done.get());
+        myExchange->complete(response);
         delete this;
     }
 
@@ -44,6 +89,27 @@ private:
 
     std::shared_ptr<Exchange> myExchange;
 };
+
+namespace {
+
+std::string describeFailure()
+{
+    try {
+        throw;
+    } catch (const _com_error& error) {
+        char code[16];
+        std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(error.Error()));
+        return std::string("COM error ") + code;
+    } catch (const std::exception& error) {
+        return error.what();
+    } catch (const char* text) {
+        return text ? text : "";
+    } catch (...) {
+        return "unknown exception";
+    }
+}
+
+} // namespace
 
 bool PipeServer::Handler::handleSyncRequest(const std::string&, std::string&)
 {
@@ -72,23 +138,49 @@ void PipeServer::RequestCall::run()
 {
     AsyncRequestImpl* request = myRequest;
     myRequest = nullptr;
-    Exchange& exchange = *request->exchange();
-    if (exchange.abandoned || !exchange.handler) {
+    // The request is gone once completed; the exchange stays for the check.
+    const std::shared_ptr<Exchange> exchange = request->exchange();
+    if (exchange->isAbandoned() || !exchange->handler) {
         request->complete("");
         return;
     }
-    exchange.handler->handleRequest(request);
+    // Nothing may leave the UI thread's loop from here, and the pipe thread
+    // waits for the answer.
+    try {
+        exchange->handler->handleRequest(request);
+    } catch (...) {
+        logSevere("server: request handler failed: " + describeFailure());
+        if (!exchange->isCompleted())
+            request->complete("");
+    }
 }
 
 PipeServer::PipeServer(const std::string& name)
-    : myName(name), myIoEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    : myName(name),
+      myIoEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+      myRequestDone(CreateEventA(nullptr, FALSE, FALSE, nullptr))
 {
     std::memset(&myOverlapped, 0, sizeof myOverlapped);
     myOverlapped.hEvent = myIoEvent.get();
-    myPipe.reset(CreateNamedPipeA(myName.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+    // The first instance or nothing: pipe names are machine-wide, and a
+    // process that made the pipe first would receive our clients.
+    myPipe.reset(CreateNamedPipeA(myName.c_str(),
+                                  PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
                                   PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
                                   PIPE_UNLIMITED_INSTANCES, BUFFER_SIZE, BUFFER_SIZE, 0,
                                   mySecurity.get()));
+    if (!myPipe) {
+        myCreateError = GetLastError();
+        return;
+    }
+    // Where the system ignores the flag, an instance count above one tells
+    // the same.
+    DWORD instances = 0;
+    if (GetNamedPipeHandleStateA(myPipe.get(), nullptr, &instances, nullptr, nullptr, nullptr, 0)
+        && instances > 1) {
+        myPipe.reset();
+        myCreateError = ERROR_ACCESS_DENIED;
+    }
 }
 
 PipeServer::~PipeServer()
@@ -96,13 +188,15 @@ PipeServer::~PipeServer()
     requestStopAndWait();
     // Covers a thread that had to be terminated while its request was out.
     if (myExchange)
-        myExchange->abandoned = true;
+        myExchange->abandon();
 }
 
 unsigned PipeServer::run()
 {
     if (!myPipe) {
         logSevere("server: CreatePipe failed");
+        if (myCreateError == ERROR_ACCESS_DENIED)
+            logSevere("server: " + myName + " exists already: another process serves it");
         return 0;
     }
     for (;;) {
@@ -115,26 +209,25 @@ unsigned PipeServer::run()
             } else if (error == ERROR_IO_PENDING) {
                 DWORD ignored = 0;
                 connected = finishIo(ignored);
-                if (isStopRequested()) {
-                    DisconnectNamedPipe(myPipe.get());
-                    return 1;
-                }
             }
         }
-        if (connected)
+        if (connected && !isStopRequested())
             serveClient();
+        // A client that leaves its last answer unread would hold the flush.
+        if (isStopRequested()) {
+            DisconnectNamedPipe(myPipe.get());
+            return 1;
+        }
         FlushFileBuffers(myPipe.get());
         DisconnectNamedPipe(myPipe.get());
-        if (isStopRequested())
-            return 1;
     }
 }
 
 void PipeServer::serveClient()
 {
+    // ReadFile and WriteFile reset the event of the record themselves.
     char buffer[BUFFER_SIZE];
     for (;;) {
-        ResetEvent(myIoEvent.get());
         DWORD read = 0;
         if (!ReadFile(myPipe.get(), buffer, BUFFER_SIZE, &read, &myOverlapped)) {
             // A broken pipe is a client that went; a request longer than the
@@ -153,7 +246,6 @@ void PipeServer::serveClient()
             return;
 
         const DWORD length = static_cast<DWORD>(response.size()) + 1;
-        ResetEvent(myIoEvent.get());
         DWORD written = 0;
         if (!WriteFile(myPipe.get(), response.c_str(), length, &written, &myOverlapped)) {
             if (GetLastError() != ERROR_IO_PENDING || !finishIo(written))
@@ -180,20 +272,32 @@ bool PipeServer::finishIo(DWORD& transferred)
 
 bool PipeServer::passToUiThread(const std::string& request, std::string& response)
 {
-    myExchange = std::make_shared<Exchange>(request, myHandler);
+    myExchange = std::make_shared<Exchange>(request, myHandler, myRequestDone.get());
     // A failed post deletes the call, whose destructor answers empty.
-    Application::asyncExec(new RequestCall(new AsyncRequestImpl(myExchange)));
+    Application::handOff(new RequestCall(new AsyncRequestImpl(myExchange)));
 
-    HANDLE events[] = {getStopEvent(), myExchange->done.get()};
-    const DWORD result = WaitForMultipleObjects(2, events, FALSE, INFINITE);
-    if (result != WAIT_OBJECT_0 + 1) {
-        myExchange->abandoned = true;
+    HANDLE events[] = {getStopEvent(), myRequestDone.get()};
+    for (;;) {
+        const DWORD result = WaitForMultipleObjects(2, events, FALSE, CLIENT_CHECK_MS);
+        if (result == WAIT_OBJECT_0 + 1) {
+            response = myExchange->response;
+            myExchange.reset();
+            return true;
+        }
+        // A client that went gives the only instance back to the next one,
+        // however long the UI thread keeps its request.
+        if (result == WAIT_TIMEOUT && isClientConnected())
+            continue;
+        myExchange->abandon();
         myExchange.reset();
         return false;
     }
-    response = myExchange->response;
-    myExchange.reset();
-    return true;
+}
+
+bool PipeServer::isClientConnected()
+{
+    return PeekNamedPipe(myPipe.get(), nullptr, 0, nullptr, nullptr, nullptr)
+        || GetLastError() != ERROR_BROKEN_PIPE;
 }
 
 } // namespace par

@@ -7,7 +7,6 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <memory>
 #include <string>
 
@@ -20,6 +19,9 @@ namespace par {
 class PipeServer : public Thread {
 public:
     static constexpr DWORD BUFFER_SIZE = 4096;
+    // How often the pipe thread looks whether the client of a request that
+    // waits for the UI thread is still there.
+    static constexpr DWORD CLIENT_CHECK_MS = 250;
 
     // One request on its way through the UI thread. Complete it exactly once;
     // it is gone afterwards.
@@ -34,7 +36,9 @@ public:
 
     // Answers requests on the UI thread. The default answers at once with
     // what handleSyncRequest gives; a handler that answers later overrides
-    // handleRequest, keeps the request and completes it when it can.
+    // handleRequest, keeps the request and completes it when it can. A
+    // handler that throws has its request answered with "" unless it
+    // completed it already; it must not complete it later.
     class Handler {
     public:
         virtual ~Handler() = default;
@@ -61,15 +65,19 @@ private:
     // when it failed or was cancelled by the stop.
     bool finishIo(DWORD& transferred);
     // Hands the request to the UI thread and waits for its answer; false
-    // when the server was stopped meanwhile.
+    // when the server was stopped or the client went meanwhile.
     bool passToUiThread(const std::string& request, std::string& response);
+    bool isClientConnected();
 
     std::string myName;
     Handler* myHandler = nullptr;
     PipeSecurity mySecurity;
     ScopedHandle myPipe;
+    DWORD myCreateError = ERROR_SUCCESS;
     ScopedHandle myIoEvent;
     OVERLAPPED myOverlapped;
+    // Signalled by the UI thread when the request in flight is answered.
+    ScopedHandle myRequestDone;
     std::shared_ptr<Exchange> myExchange;
 };
 

@@ -5,6 +5,7 @@
 #include <wininet.h>
 
 #include <map>
+#include <memory>
 #include <mutex>
 
 namespace par {
@@ -47,6 +48,24 @@ LiveWatchers& liveWatchers()
 {
     static LiveWatchers watchers;
     return watchers;
+}
+
+// One probe, shared by the watcher's thread and the pool thread that runs
+// it; whichever lets go last frees it.
+struct Probe {
+    explicit Probe(const std::string& address) : url(address), done(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+
+    const std::string url;
+    std::atomic<bool> reachable{false};
+    ScopedHandle done;
+};
+
+DWORD WINAPI runProbe(LPVOID parameter)
+{
+    std::unique_ptr<std::shared_ptr<Probe>> probe(static_cast<std::shared_ptr<Probe>*>(parameter));
+    (*probe)->reachable = ServerConnectionWatcher::checkConnection((*probe)->url);
+    SetEvent((*probe)->done.get());
+    return 0;
 }
 
 } // namespace
@@ -118,36 +137,60 @@ void ServerConnectionWatcher::removeListener(Listener* listener)
 
 void ServerConnectionWatcher::notifyListeners(int state)
 {
-    for (Listener* listener : myListeners.snapshot())
-        listener->handleStateChange(this, state);
+    for (Listener* listener : myListeners.snapshot()) {
+        // An earlier listener may have removed (and deleted) this one.
+        if (myListeners.contains(listener))
+            listener->handleStateChange(this, state);
+    }
 }
 
 bool ServerConnectionWatcher::checkConnection()
 {
-    return InternetCheckConnectionA(myUrl.empty() ? nullptr : myUrl.c_str(),
-                                    FLAG_ICC_FORCE_CONNECTION, 0) == TRUE;
+    return checkConnection(myUrl);
+}
+
+bool ServerConnectionWatcher::checkConnection(const std::string& url)
+{
+    return InternetCheckConnectionA(url.empty() ? nullptr : url.c_str(), FLAG_ICC_FORCE_CONNECTION, 0)
+        == TRUE;
+}
+
+bool ServerConnectionWatcher::probe(bool& reachable)
+{
+    auto probe = std::make_shared<Probe>(myUrl);
+    auto* handedOver = new std::shared_ptr<Probe>(probe);
+    if (!probe->done || !QueueUserWorkItem(runProbe, handedOver, WT_EXECUTELONGFUNCTION)) {
+        // Not probed is not reached.
+        delete handedOver;
+        reachable = false;
+        return !isStopRequested();
+    }
+    HANDLE events[] = {getStopEvent(), probe->done.get()};
+    if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
+        return false;
+    reachable = probe->reachable;
+    return true;
 }
 
 unsigned ServerConnectionWatcher::run()
 {
-    HANDLE untilActive[] = {myActiveEvent.get(), getStopEvent()};
-    HANDLE untilNextProbe[] = {myUpdateEvent.get(), getStopEvent()};
+    // The stop request comes first: when both are signalled it wins.
+    HANDLE untilActive[] = {getStopEvent(), myActiveEvent.get()};
+    HANDLE untilNextProbe[] = {getStopEvent(), myUpdateEvent.get()};
     for (;;) {
-        if (WaitForMultipleObjects(2, untilActive, FALSE, INFINITE) != WAIT_OBJECT_0)
+        if (WaitForMultipleObjects(2, untilActive, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
             return 0;
 
-        // The probe may block for long: the owner may end the thread there.
-        SetEvent(getTerminableEvent());
-        const bool reachable = checkConnection();
-        ResetEvent(getTerminableEvent());
+        bool reachable = false;
+        if (!probe(reachable))
+            return 0;
 
         const int state = reachable ? STATE_CONNECTED : STATE_DISCONNECTED;
-        if (state != myState) {
-            myState = state;
+        if (myState.exchange(state) != state)
             UiApplication::asyncExec(new StateChangeParcel(mySerial, state));
-        }
 
-        if (WaitForMultipleObjects(2, untilNextProbe, FALSE, myPeriod) == WAIT_OBJECT_0 + 1)
+        const DWORD waited = WaitForMultipleObjects(2, untilNextProbe, FALSE, myPeriod);
+        if (waited != WAIT_OBJECT_0 + 1 && waited != WAIT_TIMEOUT)
             return 0;
     }
 }

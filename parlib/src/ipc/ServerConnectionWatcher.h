@@ -5,13 +5,17 @@
 #include "thread/Thread.h"
 #include "util/Scoped.h"
 
+#include <atomic>
 #include <string>
 
 namespace par {
 
 // Watches whether one server address can be reached: its thread probes the
 // address once a minute, or at once when asked, and every change of the
-// result reaches the listeners on the UI thread.
+// result reaches the listeners on the UI thread. Each probe runs on a pool
+// thread of its own with state of its own: a stop never ends a thread inside
+// WinInet, whose process-wide locks it would leave taken; the watcher's
+// thread ends at once and a late probe finishes alone.
 class ServerConnectionWatcher : public Thread {
 public:
     static constexpr int STATE_PENDING = 0;
@@ -52,14 +56,19 @@ public:
     void removeListener(Listener* listener);
     void notifyListeners(int state);
     bool checkConnection();
+    static bool checkConnection(const std::string& url);
 
 protected:
     unsigned run() override;
 
 private:
+    // Probes away from the watcher's thread; false when the stop request
+    // came first.
+    bool probe(bool& reachable);
+
     const std::string myUrl;
     const unsigned myPeriod = PERIOD_MS;
-    volatile int myState = STATE_PENDING;
+    std::atomic<int> myState{STATE_PENDING};
     ScopedHandle myActiveEvent;
     ScopedHandle myUpdateEvent;
     ListenerList<Listener> myListeners;

@@ -20,8 +20,10 @@ HANDLE Thread::start()
 {
     if (isRunning())
         return nullptr;
+    // A run that was ended in its blocking call left its terminable mark.
     ResetEvent(myStoppedEvent.get());
     ResetEvent(myStopEvent.get());
+    ResetEvent(myTerminableEvent.get());
     myFinished = false;
     myHandle.reset(CreateThread(nullptr, 0, &Thread::threadProc, this, 0, &myThreadId));
     if (!myHandle) {
@@ -42,7 +44,8 @@ void Thread::requestStopAndWait()
 {
     if (!isRunning())
         return;
-    SetEvent(myStopEvent.get());
+    // Through the override, for a thread that also waits elsewhere.
+    requestStop();
     HANDLE events[] = {myStoppedEvent.get(), myTerminableEvent.get()};
     DWORD result = WaitForMultipleObjects(2, events, FALSE, STOP_TIMEOUT_MS);
     if (result == WAIT_OBJECT_0)

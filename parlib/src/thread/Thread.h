@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 
 namespace par {
@@ -50,7 +51,7 @@ private:
 
     ScopedHandle myHandle;
     DWORD myThreadId = 0;
-    volatile bool myFinished = false;
+    std::atomic<bool> myFinished{false};
     std::string myName = "NoName";
     ScopedHandle myStopEvent;
     ScopedHandle myStoppedEvent;

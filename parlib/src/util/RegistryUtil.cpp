@@ -1,5 +1,6 @@
 #include "util/RegistryUtil.h"
 
+#include "util/Scoped.h"
 #include "util/StringUtil.h"
 
 #include <vector>
@@ -115,34 +116,32 @@ LONG writeRegDouble(HKEY key, const std::wstring& name, double value)
 
 LONG readRegRect(HKEY root, const std::wstring& subkey, RECT* out)
 {
-    HKEY key = nullptr;
-    const LONG result = openRegKeyForRead(&key, root, subkey);
+    ScopedRegKey key;
+    const LONG result = openRegKeyForRead(key.receive(), root, subkey);
     if (result != ERROR_SUCCESS)
         return result;
     DWORD value = 0;
-    if (readRegDword(key, L"left", &value) == ERROR_SUCCESS)
+    if (readRegDword(key.get(), L"left", &value) == ERROR_SUCCESS)
         out->left = static_cast<LONG>(value);
-    if (readRegDword(key, L"top", &value) == ERROR_SUCCESS)
+    if (readRegDword(key.get(), L"top", &value) == ERROR_SUCCESS)
         out->top = static_cast<LONG>(value);
-    if (readRegDword(key, L"right", &value) == ERROR_SUCCESS)
+    if (readRegDword(key.get(), L"right", &value) == ERROR_SUCCESS)
         out->right = static_cast<LONG>(value);
-    if (readRegDword(key, L"bottom", &value) == ERROR_SUCCESS)
+    if (readRegDword(key.get(), L"bottom", &value) == ERROR_SUCCESS)
         out->bottom = static_cast<LONG>(value);
-    RegCloseKey(key);
     return result;
 }
 
 LONG writeRegRect(HKEY root, const std::wstring& subkey, const RECT* rect)
 {
-    HKEY key = nullptr;
-    const LONG result = openRegKeyForWrite(&key, root, subkey);
+    ScopedRegKey key;
+    const LONG result = openRegKeyForWrite(key.receive(), root, subkey);
     if (result != ERROR_SUCCESS)
         return result;
-    writeRegDword(key, L"left", static_cast<DWORD>(rect->left));
-    writeRegDword(key, L"top", static_cast<DWORD>(rect->top));
-    writeRegDword(key, L"right", static_cast<DWORD>(rect->right));
-    writeRegDword(key, L"bottom", static_cast<DWORD>(rect->bottom));
-    RegCloseKey(key);
+    writeRegDword(key.get(), L"left", static_cast<DWORD>(rect->left));
+    writeRegDword(key.get(), L"top", static_cast<DWORD>(rect->top));
+    writeRegDword(key.get(), L"right", static_cast<DWORD>(rect->right));
+    writeRegDword(key.get(), L"bottom", static_cast<DWORD>(rect->bottom));
     return result;
 }
 

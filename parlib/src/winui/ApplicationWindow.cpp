@@ -2,6 +2,7 @@
 
 #include "app/UiApplication.h"
 #include "util/RegistryUtil.h"
+#include "util/Scoped.h"
 
 namespace par {
 
@@ -49,13 +50,12 @@ void ApplicationWindow::restorePlacement(bool activate)
     UiApplication* application = UiApplication::instance();
     bool haveShowCommand = false;
     DWORD showCommand = 0;
-    HKEY key = nullptr;
+    ScopedRegKey key;
     if (application
-        && openRegKeyForRead(&key, application->getRegistryRoot(),
+        && openRegKeyForRead(key.receive(), application->getRegistryRoot(),
                              application->getRegistryKeyPath()) == ERROR_SUCCESS) {
-        readRegRect(key, WINDOW_RECT, &placement.rcNormalPosition);
-        haveShowCommand = readRegDword(key, SHOW_CMD, &showCommand) == ERROR_SUCCESS;
-        RegCloseKey(key);
+        readRegRect(key.get(), WINDOW_RECT, &placement.rcNormalPosition);
+        haveShowCommand = readRegDword(key.get(), SHOW_CMD, &showCommand) == ERROR_SUCCESS;
     }
     if (!haveShowCommand)
         showCommand = application ? application->getShowCommand() : SW_SHOWNORMAL;
@@ -70,17 +70,16 @@ void ApplicationWindow::restorePlacement(bool activate)
 void ApplicationWindow::savePlacement()
 {
     UiApplication* application = UiApplication::instance();
-    HKEY key = nullptr;
+    ScopedRegKey key;
     if (!application
-        || openRegKeyForWrite(&key, application->getRegistryRoot(),
+        || openRegKeyForWrite(key.receive(), application->getRegistryRoot(),
                               application->getRegistryKeyPath()) != ERROR_SUCCESS)
         return;
     WINDOWPLACEMENT placement = {};
     placement.length = sizeof placement;
     GetWindowPlacement(getHandle(), &placement);
-    writeRegRect(key, WINDOW_RECT, &placement.rcNormalPosition);
-    writeRegDword(key, SHOW_CMD, placement.showCmd);
-    RegCloseKey(key);
+    writeRegRect(key.get(), WINDOW_RECT, &placement.rcNormalPosition);
+    writeRegDword(key.get(), SHOW_CMD, placement.showCmd);
 }
 
 } // namespace par

@@ -24,11 +24,6 @@ CustomWindow::CustomWindow(HWND handle)
 {
 }
 
-CustomWindow::~CustomWindow()
-{
-    DeleteObject(myBackgroundBrush);
-}
-
 LRESULT CustomWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (fromHwnd(getHandle()) == this) {
@@ -36,7 +31,7 @@ LRESULT CustomWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             if (!myNoErase) {
                 RECT client;
                 GetClientRect(getHandle(), &client);
-                FillRect(reinterpret_cast<HDC>(wParam), &client, myBackgroundBrush);
+                FillRect(reinterpret_cast<HDC>(wParam), &client, myBackgroundBrush.get());
             }
             return 1;
         }
@@ -60,8 +55,7 @@ void CustomWindow::paint(HDC, PAINTSTRUCT*)
 
 void CustomWindow::setBackgroundColor(COLORREF color)
 {
-    DeleteObject(myBackgroundBrush);
-    myBackgroundBrush = CreateSolidBrush(color);
+    myBackgroundBrush.reset(CreateSolidBrush(color));
     invalidate(true);
 }
 

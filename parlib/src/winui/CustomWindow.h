@@ -1,5 +1,6 @@
 #pragma once
 
+#include "util/Scoped.h"
 #include "winui/Window.h"
 
 namespace par {
@@ -12,7 +13,6 @@ public:
     CustomWindow(Window* parent, DWORD style, DWORD exStyle, const std::string& className);
     CustomWindow(DWORD style, DWORD exStyle, const std::string& className);
     explicit CustomWindow(HWND handle);
-    ~CustomWindow() override;
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     // Called between BeginPaint and EndPaint.
     virtual void paint(HDC dc, PAINTSTRUCT* paintStruct);
@@ -22,7 +22,7 @@ public:
     void setNoErase(bool noErase);
 
 protected:
-    HBRUSH myBackgroundBrush;
+    ScopedBrush myBackgroundBrush;
     bool myNoErase = false;
     // Not owned.
     HFONT myFont = nullptr;

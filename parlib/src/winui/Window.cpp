@@ -6,7 +6,6 @@
 #include "util/StringUtil.h"
 #include "util/SystemUtil.h"
 #include "winui/Layout.h"
-#include "winui/PostedRunnables.h"
 
 #include <algorithm>
 #include <map>
@@ -51,6 +50,7 @@ Window::Window(Window* parent, const std::string& className, DWORD style, DWORD 
 
 Window::~Window()
 {
+    *myAlive = false;
     // A child deleted by its holder must not be deleted again by its parent.
     leaveParent();
     std::list<Window*> children;
@@ -134,6 +134,8 @@ LRESULT CALLBACK Window::windowProc(HWND handle, UINT message, WPARAM wParam, LP
 
 LRESULT Window::routeMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // A control's handler or a runnable may delete this window.
+    const std::shared_ptr<bool> alive = myAlive;
     switch (message) {
     case WM_COMMAND:
         if (lParam) {
@@ -158,16 +160,21 @@ LRESULT Window::routeMessage(UINT message, WPARAM wParam, LPARAM lParam)
     default:
         break;
     }
+    if (!*alive)
+        return 0;
     return handleMessage(message, wParam, lParam);
 }
 
 LRESULT Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    // A dispatcher may remove dispatchers while it is being asked.
+    const std::shared_ptr<bool> alive = myAlive;
+    // A dispatcher may remove dispatchers, or delete this window, while it
+    // is being asked.
     for (WindowEventDispatcher* dispatcher : myWindowEventDispatchers.snapshot()) {
         if (!myWindowEventDispatchers.contains(dispatcher))
             continue;
-        if (LRESULT result = dispatcher->dispatch(this, message, wParam, lParam))
+        const LRESULT result = dispatcher->dispatch(this, message, wParam, lParam);
+        if (result || !*alive)
             return result;
     }
     if (message == WM_SIZE)
@@ -179,10 +186,13 @@ LRESULT Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 bool Window::fireControlEvent(int controlId, int notificationCode)
 {
+    const std::shared_ptr<bool> alive = myAlive;
     bool handled = false;
     for (ControlEventHandler* handler : myControlEventHandlers.snapshot()) {
         if (myControlEventHandlers.contains(handler))
             handled = handler->onControlEvent(this, controlId, notificationCode) || handled;
+        if (!*alive)
+            break;
     }
     return handled;
 }

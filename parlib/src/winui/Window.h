@@ -1,21 +1,19 @@
 #pragma once
 
 #include "thread/ListenerList.h"
+#include "thread/PostedRunnables.h"
 #include "winui/Rect.h"
 
 #include <windows.h>
 
 #include <list>
+#include <memory>
 #include <string>
 
 namespace par {
 
 class Layout;
 class Runnable;
-
-// The library's private message: its LPARAM carries a Runnable* that the
-// receiving thread runs once and deletes; WPARAM is 0.
-constexpr UINT WM_ASYNC_EXEC = WM_USER + 1000;
 
 // One object per window handle. The object subclasses the handle, sits in a
 // process-wide map from handle to object, owns its child window objects and
@@ -131,6 +129,9 @@ private:
     WNDPROC mySavedProc = nullptr;
     ListenerList<ControlEventHandler> myControlEventHandlers;
     ListenerList<WindowEventDispatcher> myWindowEventDispatchers;
+    // Cleared by the destructor. A handler may delete the window it was
+    // called for: its callers hold a copy and look before they go on.
+    std::shared_ptr<bool> myAlive = std::make_shared<bool>(true);
 };
 
 } // namespace par

@@ -2,6 +2,7 @@
 #include "util/Log.h"
 #include "winui/CustomWindow.h"
 
+#include "ModalLoop.h"
 #include "QuitGuard.h"
 #include "TestApplication.h"
 #include "TestRunnable.h"
@@ -104,6 +105,24 @@ TEST(Application, RunnablesFromAWorkerRunOnceOnTheUiThreadOnBothRoads)
     // The loop runs them itself: no window procedure sees the message.
     EXPECT_FALSE(spy.saw(par::WM_ASYNC_EXEC));
     EXPECT_EQ(1, application.exits);
+}
+
+TEST(Application, HandedOffWorkRunsInAModalLoopAndWhatIsLeftGoesWithTheApplication)
+{
+    RunnableRecord inModalLoop, left;
+    {
+        test::TestApplication application;
+        std::thread worker([&] { EXPECT_TRUE(Application::handOff(new TestRunnable(inModalLoop))); });
+        EXPECT_TRUE(test::runModalLoopUntil([&] { return inModalLoop.runs == 1; }, LOOP_LIMIT_MS));
+        worker.join();
+        EXPECT_TRUE(Application::handOff(new TestRunnable(left)));
+    }
+    EXPECT_EQ(1, inModalLoop.deletions);
+    EXPECT_EQ(GetCurrentThreadId(), inModalLoop.runThread);
+    EXPECT_EQ(0, left.runs);
+    EXPECT_EQ(1, left.deletions);
+    EXPECT_FALSE(Application::handOff(new TestRunnable(left)));
+    EXPECT_EQ(2, left.deletions);
 }
 
 TEST(Application, HandOffWithoutApplicationFailsAndDeletesTheRunnable)

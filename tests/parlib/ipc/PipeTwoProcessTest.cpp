@@ -1,11 +1,14 @@
 #include "ipc/PipeClient.h"
 #include "ipc/PipeServer.h"
 
+#include "LogCapture.h"
 #include "LoopApplication.h"
+#include "ModalLoop.h"
 #include "PipeTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <vector>
 
 using par::PipeClient;
@@ -82,7 +85,160 @@ public:
     std::vector<std::string> requests;
 };
 
+// Keeps "defer:" requests unanswered, throws for "throw" as a movie call
+// that fails would, and records and answers the rest.
+class AwkwardHandler : public RecordingHandler {
+public:
+    void handleRequest(PipeServer::AsyncRequest* request) override
+    {
+        const std::string text = request->getRequest();
+        if (text.rfind("defer:", 0) == 0)
+            kept.push_back(request);
+        else if (text == "throw")
+            throw std::runtime_error("the movie is gone");
+        else
+            RecordingHandler::handleRequest(request);
+    }
+    std::vector<PipeServer::AsyncRequest*> kept;
+};
+
+// A named event for a peer's lifetime.
+class StopEvent {
+public:
+    StopEvent()
+        : myName("partest-stop-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++theCount)),
+          myEvent(CreateEventA(nullptr, TRUE, FALSE, myName.c_str()))
+    {
+    }
+    ~StopEvent()
+    {
+        SetEvent(myEvent);
+        CloseHandle(myEvent);
+    }
+    const std::string& name() const { return myName; }
+
+private:
+    static inline int theCount = 0;
+    std::string myName;
+    HANDLE myEvent;
+};
+
+class PipeServerBetweenProcesses : public ::testing::Test {
+protected:
+    PipeServerBetweenProcesses()
+    {
+        myServer = std::make_unique<PipeServer>(myName);
+        myServer->setHandler(&myHandler);
+        myServer->start();
+    }
+
+    test::LoopApplication myApp;
+    const std::string myName = test::uniquePipeName();
+    AwkwardHandler myHandler;
+    std::unique_ptr<PipeServer> myServer;
+};
+
 } // namespace
+
+TEST_F(PipeServerBetweenProcesses, RequestArrivingInAModalLoopIsAnsweredThere)
+{
+    Peer peer("client " + myName + " activate");
+    ASSERT_TRUE(peer.started());
+    // A message box runs its own loop while the request comes in.
+    EXPECT_TRUE(test::runModalLoopUntil([&] { return peer.hasEnded(); }, 10000));
+    EXPECT_EQ(0u, peer.output().find("answer:true\r\n"));
+    EXPECT_EQ((std::vector<std::string>{"activate"}), myHandler.requests);
+}
+
+TEST_F(PipeServerBetweenProcesses, ClientThatGoesWhileItsRequestIsKeptGivesThePipeBack)
+{
+    {
+        Peer leaving("client " + myName + " defer:never");
+        ASSERT_TRUE(myApp.runUntil([&] { return myHandler.kept.size() == 1; }, 10000));
+        leaving.kill();
+    }
+    // The kept request is still out, and the next client is served all the same.
+    test::waitForPipe(myName);
+    Peer next("client " + myName + " activate");
+    ASSERT_TRUE(myApp.runUntil([&] { return next.hasEnded(); }, 10000));
+    EXPECT_EQ(0u, next.output().find("answer:true\r\n"));
+    // Its answer goes nowhere and touches nothing of the server.
+    myHandler.kept[0]->complete("too late");
+    test::waitForPipe(myName);
+    Peer after("client " + myName + " again");
+    ASSERT_TRUE(myApp.runUntil([&] { return after.hasEnded(); }, 10000));
+    EXPECT_EQ(0u, after.output().find("answer:ok\r\n"));
+}
+
+TEST_F(PipeServerBetweenProcesses, HandlerThatThrowsIsAnsweredEmptyAndTheLoopGoesOn)
+{
+    test::LogCapture log("app", par::Log::LEVEL_SEVERE);
+    Peer peer("client " + myName + " throw activate");
+    ASSERT_TRUE(myApp.runUntil([&] { return peer.hasEnded(); }, 20000));
+    EXPECT_EQ(0u, peer.output().find("answer:\r\nanswer:true\r\n"));
+    EXPECT_TRUE(log.contains("server: request handler failed: the movie is gone"));
+}
+
+TEST_F(PipeServerBetweenProcesses, StopWhileAClientLeavesItsAnswerUnreadIsPrompt)
+{
+    Peer peer("unread " + myName + " activate");
+    ASSERT_TRUE(myApp.runUntil([&] { return myHandler.requests.size() == 1; }, 10000));
+    // Let the answer reach the pipe before the stop.
+    myApp.runUntil([] { return false; }, 100);
+    HANDLE thread = nullptr;
+    DuplicateHandle(GetCurrentProcess(), myServer->getHandle(), GetCurrentProcess(), &thread, 0, FALSE,
+                    DUPLICATE_SAME_ACCESS);
+    const DWORD start = GetTickCount();
+    myServer.reset();
+    EXPECT_LT(GetTickCount() - start, 1000u);
+    WaitForSingleObject(thread, 1000);
+    DWORD code = 0;
+    GetExitCodeThread(thread, &code);
+    CloseHandle(thread);
+    EXPECT_EQ(1u, code) << "the thread ended by itself";
+}
+
+TEST(PipeSquatting, PipeMadeFirstByAnotherProcessIsRefused)
+{
+    const std::string name = test::uniquePipeName();
+    StopEvent stop;
+    Peer squatter("raw " + name + " " + stop.name());
+    ASSERT_TRUE(squatter.started());
+    test::waitForPipe(name);
+
+    test::LogCapture log("app", par::Log::LEVEL_SEVERE);
+    PipeServer server(name);
+    HANDLE thread = server.start();
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 5000));
+    EXPECT_EQ("server: CreatePipe failed\nserver: " + name + " exists already: another process serves it\n",
+              log.text());
+}
+
+TEST(PipeClientBetweenProcesses, StopWhileAnAnswerIsAwaitedIsPrompt)
+{
+    const std::string name = test::uniquePipeName();
+    StopEvent stop;
+    Peer server("server " + name + " " + stop.name());
+    test::waitForPipe(name);
+
+    test::LogCapture log("app", par::Log::LEVEL_INFO);
+    auto client = std::make_unique<PipeClient>(name);
+    client->start();
+    std::string answer;
+    EXPECT_FALSE(client->sendRequest("hold", 300, answer));
+    HANDLE thread = nullptr;
+    DuplicateHandle(GetCurrentProcess(), client->getHandle(), GetCurrentProcess(), &thread, 0, FALSE,
+                    DUPLICATE_SAME_ACCESS);
+    const DWORD start = GetTickCount();
+    client.reset();
+    EXPECT_LT(GetTickCount() - start, 1000u);
+    WaitForSingleObject(thread, 1000);
+    DWORD code = 0;
+    GetExitCodeThread(thread, &code);
+    CloseHandle(thread);
+    EXPECT_EQ(1u, code) << "the thread ended by itself";
+    EXPECT_TRUE(log.contains("PipeClient: finish because of stopEvent signaled."));
+}
 
 TEST(PipeBetweenProcesses, ClientProcessIsServedByThisProcess)
 {

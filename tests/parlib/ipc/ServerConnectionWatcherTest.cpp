@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
+#include <thread>
 #include <vector>
 
 using par::ServerConnectionWatcher;
@@ -25,6 +27,26 @@ public:
     std::vector<ServerConnectionWatcher*> watchers;
     std::vector<int> states;
     std::vector<DWORD> threads;
+};
+
+// Removes another listener when it is told, as an owner that drops (and
+// may delete) a watcher's other user would.
+class RemovingListener : public ServerConnectionWatcher::Listener {
+public:
+    RemovingListener(ServerConnectionWatcher& watcher, StateRecorder* other) : myWatcher(watcher), myOther(other) {}
+    void handleStateChange(ServerConnectionWatcher*, int) override
+    {
+        ++calls;
+        if (myOther) {
+            myWatcher.removeListener(myOther);
+            myOther = nullptr;
+        }
+    }
+    int calls = 0;
+
+private:
+    ServerConnectionWatcher& myWatcher;
+    StateRecorder* myOther;
 };
 
 class ServerConnectionWatcherTest : public ::testing::Test {
@@ -157,6 +179,68 @@ TEST_F(ServerConnectionWatcherTest, DestroyingAnActiveWatcherStopsItsThreadPromp
         Sleep(100);
     }
     EXPECT_LT(GetTickCount() - start, 1500u);
+}
+
+TEST_F(ServerConnectionWatcherTest, ManyStartsAndStopsDuringProbesNeitherHangNorLeakHandles)
+{
+    // A process dead-locked by a thread ended inside WinInet would otherwise
+    // only meet the test's time limit.
+    HANDLE finished = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread watchdog([finished] {
+        if (WaitForSingleObject(finished, 60000) == WAIT_TIMEOUT) {
+            std::fprintf(stderr, "the start and stop rounds hang\n");
+            std::fflush(stderr);
+            TerminateProcess(GetCurrentProcess(), 3);
+        }
+    });
+
+    test::CountingServer server;
+    auto round = [&](int i) {
+        ServerConnectionWatcher watcher(server.url());
+        watcher.addListener(&myRecorder);
+        watcher.setActive(true);
+        // Stops land before, during and after the probe.
+        Sleep(i % 3);
+        if (i % 2) {
+            watcher.setActive(false);
+            watcher.setActive(true);
+        }
+    };
+    // WinInet and the thread pool make their own handles once.
+    round(0);
+    runFor(300);
+    DWORD before = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &before);
+
+    for (int i = 0; i < 200; ++i) {
+        round(i);
+        if (i % 10 == 0)
+            runFor(5);
+    }
+    // The late probes end on their own.
+    runFor(500);
+    DWORD after = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &after);
+    SetEvent(finished);
+    watchdog.join();
+    CloseHandle(finished);
+    EXPECT_LE(after, before + 5) << "handles before: " << before << ", after: " << after;
+}
+
+TEST_F(ServerConnectionWatcherTest, ListenerRemovedByAnEarlierOneIsNotTold)
+{
+    test::CountingServer server;
+    ServerConnectionWatcher watcher(server.url());
+    StateRecorder removed;
+    RemovingListener remover(watcher, &removed);
+    watcher.addListener(&remover);
+    watcher.addListener(&removed);
+    watcher.addListener(&myRecorder);
+    watcher.setActive(true);
+    ASSERT_TRUE(runUntil([&] { return !myRecorder.states.empty(); }));
+    EXPECT_EQ(1, remover.calls);
+    EXPECT_TRUE(removed.states.empty());
+    EXPECT_EQ(1u, myRecorder.states.size()) << "the listener after the removed one is told";
 }
 
 TEST(ServerConnectionWatcherNames, StatesHaveTheirNames)

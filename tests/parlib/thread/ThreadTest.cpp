@@ -155,3 +155,34 @@ TEST(Thread, StopRequestIsClearedByTheNextStart)
     EXPECT_FALSE(thread.isStopRequested()) << "a finished thread takes no stop request";
     EXPECT_EQ(0u, exitCodeOf(thread.start()));
 }
+
+TEST(Thread, RunAfterATerminatedOneGoesThroughTheHandshakeAgain)
+{
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE blocking = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    int runs = 0;
+    LambdaThread thread([&](LambdaThread& self) -> unsigned {
+        if (++runs == 1) {
+            SetEvent(self.getTerminableEvent());
+            SetEvent(blocking);
+            WaitForSingleObject(release, INFINITE);
+            return 5;
+        }
+        // The second run needs a moment to wind down after the request.
+        WaitForSingleObject(self.getStopEvent(), INFINITE);
+        Sleep(100);
+        return 9;
+    });
+    thread.start();
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(blocking, 5000));
+    thread.requestStopAndWait();
+
+    HANDLE handle = thread.start();
+    ASSERT_NE(nullptr, handle);
+    Sleep(50);
+    thread.requestStopAndWait();
+    EXPECT_EQ(9u, exitCodeOf(handle)) << "the second run was not ended where it stood";
+    EXPECT_TRUE(thread.isFinished());
+    CloseHandle(release);
+    CloseHandle(blocking);
+}

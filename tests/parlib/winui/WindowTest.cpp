@@ -85,6 +85,33 @@ private:
     bool& myDestroyed;
 };
 
+// Deletes a window when it is told of a command or a message, as the OK
+// button of a dialog deletes its dialog; answers "not handled".
+class DeletingListener : public Window::ControlEventHandler, public Window::WindowEventDispatcher {
+public:
+    explicit DeletingListener(Window* victim) : myVictim(victim) {}
+    bool onControlEvent(Window*, int, int) override
+    {
+        deleteVictim();
+        return false;
+    }
+    LRESULT dispatch(Window*, UINT message, WPARAM, LPARAM) override
+    {
+        if (message == PROBE)
+            deleteVictim();
+        return 0;
+    }
+
+private:
+    void deleteVictim()
+    {
+        delete myVictim;
+        myVictim = nullptr;
+    }
+
+    Window* myVictim;
+};
+
 class WindowTest : public ::testing::Test {
 protected:
     WindowTest()
@@ -179,6 +206,35 @@ TEST_F(WindowTest, ControlCommandReachesEveryHandlerOfTheControlAndStopsThere)
         WM_COMMAND, MAKEWPARAM(17, BN_CLICKED), reinterpret_cast<LPARAM>(button->getHandle()));
     EXPECT_EQ(0, result);
     EXPECT_EQ(17, answering.lastId);
+}
+
+TEST_F(WindowTest, HandlerThatDeletesItsWindowEndsTheMessagesRoadThere)
+{
+    test::RecordingHandler later(false);
+    test::RecordingDispatcher parentDispatcher;
+    Window* dialog = topLevel();
+    auto* button = new Window(dialog, "BUTTON", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0);
+    button->setBounds(0, 0, 80, 20);
+    DeletingListener closing(dialog);
+    button->addControlEventHandler(&closing, false);
+    button->addControlEventHandler(&later, false);
+    dialog->addWindowEventDispatcher(&parentDispatcher, false);
+    HWND buttonHandle = button->getHandle();
+    SendMessageA(buttonHandle, BM_CLICK, 0, 0);
+    EXPECT_FALSE(IsWindow(buttonHandle));
+    EXPECT_EQ(0, later.calls);
+    EXPECT_FALSE(parentDispatcher.saw(WM_COMMAND));
+
+    test::RecordingDispatcher second;
+    Window* window = topLevel(RECORDING_CLASS);
+    DeletingListener deleting(window);
+    window->addWindowEventDispatcher(&deleting, false);
+    window->addWindowEventDispatcher(&second, false);
+    HWND handle = window->getHandle();
+    SendMessageA(handle, PROBE, 0, 0);
+    EXPECT_FALSE(IsWindow(handle));
+    EXPECT_FALSE(second.saw(PROBE));
+    EXPECT_FALSE(reachedClassProcedure(PROBE)) << "the saved procedure of a deleted window was called";
 }
 
 TEST_F(WindowTest, UnhandledControlCommandGoesOnToTheParent)

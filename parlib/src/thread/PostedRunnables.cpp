@@ -1,7 +1,6 @@
-#include "winui/PostedRunnables.h"
+#include "thread/PostedRunnables.h"
 
 #include "thread/Runnable.h"
-#include "winui/Window.h"
 
 #include <map>
 #include <memory>
@@ -18,11 +17,17 @@ std::mutex& registryMutex()
     return *mutex;
 }
 
-// Runnable -> the window it was posted to.
+// Runnable -> the window it was posted to (null: a thread's queue).
 std::map<Runnable*, HWND>& pending()
 {
     static auto* runnables = new std::map<Runnable*, HWND>;
     return *runnables;
+}
+
+void remember(Runnable* runnable, HWND window)
+{
+    std::lock_guard<std::mutex> lock(registryMutex());
+    pending()[runnable] = window;
 }
 
 // True when the runnable was still pending (and is now the caller's).
@@ -32,35 +37,48 @@ bool takeBack(Runnable* runnable)
     return pending().erase(runnable) > 0;
 }
 
-} // namespace
-
-bool PostedRunnables::post(HWND window, Runnable* runnable)
+bool failed(Runnable* runnable)
 {
-    {
-        std::lock_guard<std::mutex> lock(registryMutex());
-        pending()[runnable] = window;
-    }
-    // A null handle would post to the calling thread's own queue.
-    if (window && PostMessageA(window, WM_ASYNC_EXEC, 0, reinterpret_cast<LPARAM>(runnable)))
-        return true;
-    // The window's destruction may have discarded it meanwhile.
+    // A window's destruction may have discarded it meanwhile.
     if (takeBack(runnable))
         delete runnable;
     return false;
 }
 
+} // namespace
+
+bool PostedRunnables::post(HWND window, Runnable* runnable)
+{
+    // A null handle would post to the calling thread's own queue.
+    if (!window) {
+        delete runnable;
+        return false;
+    }
+    remember(runnable, window);
+    if (PostMessageA(window, WM_ASYNC_EXEC, 0, reinterpret_cast<LPARAM>(runnable)))
+        return true;
+    return failed(runnable);
+}
+
+bool PostedRunnables::postToThread(DWORD threadId, Runnable* runnable)
+{
+    remember(runnable, nullptr);
+    if (threadId && PostThreadMessageA(threadId, WM_ASYNC_EXEC, 0, reinterpret_cast<LPARAM>(runnable)))
+        return true;
+    return failed(runnable);
+}
+
 void PostedRunnables::run(Runnable* runnable)
 {
-    if (!runnable)
+    if (!runnable || !takeBack(runnable))
         return;
     std::unique_ptr<Runnable> owned(runnable);
-    takeBack(runnable);
     owned->run();
 }
 
 void PostedRunnables::discard(HWND window)
 {
-    if (IsWindow(window))
+    if (!window || IsWindow(window))
         return;
     std::map<Runnable*, HWND> dropped;
     {
