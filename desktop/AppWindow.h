@@ -1,0 +1,35 @@
+#pragma once
+
+#include "winui/ApplicationWindow.h"
+
+namespace par {
+class Container;
+class FullscreenWindow;
+} // namespace par
+
+// The desktop program's main window: keeps its placement, holds the
+// container the flash host is nested in, owns the borderless fullscreen
+// window, and turns window-manager and menu commands into the controller's
+// calls.
+class AppWindow : public par::ApplicationWindow {
+public:
+    AppWindow();
+    ~AppWindow() override;
+    // Compares with the window's real visibility: the window is made hidden.
+    void setVisible(bool visible, bool activate) override;
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void restorePlacement(bool activate) override;
+
+    void createControls();
+    // Into the content host, or into the given container.
+    void nestFlashHost(par::Window* flashHost, par::Container* target = nullptr);
+    par::Container* getContentHost() const { return myContentHost; }
+    par::FullscreenWindow* getFullscreenWindow() const { return myFullscreenWindow; }
+
+private:
+    void saveOptions();
+
+    // Owned through the child lists.
+    par::Container* myContentHost = nullptr;
+    par::FullscreenWindow* myFullscreenWindow = nullptr;
+};
