@@ -20,8 +20,11 @@ SwfWindow* movieWindow()
 
 } // namespace
 
-TrayPart::TrayPart(par::Window* mainWindow) : myTrayUi(std::make_unique<TrayUi>(this, mainWindow))
+TrayPart::TrayPart(par::Window* mainWindow)
 {
+    // Made here, not in the initialiser list: the icon it adds at once asks
+    // whether the movie is connected.
+    myTrayUi = std::make_unique<TrayUi>(this, mainWindow);
 }
 
 TrayPart::~TrayPart()
