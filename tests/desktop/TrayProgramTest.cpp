@@ -27,6 +27,22 @@ bool shellHasIcon(HWND window)
     return Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
 }
 
+bool waitForVisibility(HWND window, bool visible)
+{
+    for (int i = 0; i < 100; ++i) {
+        if ((IsWindowVisible(window) != FALSE) == visible)
+            return true;
+        Sleep(50);
+    }
+    return false;
+}
+
+void sendIconMouse(HWND window, UINT mouseMessage)
+{
+    // A version-4 callback: the mouse message in the low word, the icon id above.
+    SendMessageA(window, 3152, 0, MAKELPARAM(mouseMessage, ICON_ID));
+}
+
 class TrayProgramTest : public ::testing::Test {
 protected:
     void SetUp() override { test::removeProductKey(); }
@@ -55,6 +71,20 @@ TEST_F(TrayProgramTest, TemperatureIconFollowsTheMoviesUpdateAndTheTrayIsAnnounc
     EXPECT_TRUE(run.waitForTranscript(L"call", L"convertCwfToUserValue", L"25.0000", START_MS));
     EXPECT_TRUE(run.transcriptHas(L"call", L"getOptionsValue", L"#FFFFFF"));
     EXPECT_FALSE(run.transcriptHas(L"no-subscriber", L"tray"));
+
+    // Resting on the icon asks the movie for the tooltip; Wine's page has no
+    // document to put it in.
+    sendIconMouse(window, WM_MOUSEMOVE);
+    EXPECT_TRUE(run.waitForTranscript(L"call", L"trayBuildTooltipHtml", L"", START_MS));
+    EXPECT_TRUE(run.waitForLog("TrayTooltipPart.setContent(), plate not found", START_MS)) << run.log();
+    EXPECT_TRUE(run.transcriptHas(L"call", L"handleTrayUserAction"));
+
+    // A left click opens the window from the tray, the next one closes it again.
+    ASSERT_FALSE(IsWindowVisible(window));
+    sendIconMouse(window, WM_LBUTTONDOWN);
+    EXPECT_TRUE(waitForVisibility(window, true));
+    sendIconMouse(window, WM_LBUTTONDOWN);
+    EXPECT_TRUE(waitForVisibility(window, false));
 
     PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(0, run.waitForExit(EXIT_MS)) << run.log();
