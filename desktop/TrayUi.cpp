@@ -19,6 +19,12 @@
 
 namespace {
 
+#ifndef _WIN64
+// The full record of the shell of Vista and later, which the shell's own
+// size field announces.
+static_assert(sizeof(NOTIFYICONDATAA) == 508, "the full-size tray icon record");
+#endif
+
 const char PRODUCT_TIP[] = "Skyvane 2.0";
 const int TIP_LIMIT = 127;
 
