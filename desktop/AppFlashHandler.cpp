@@ -2,12 +2,24 @@
 
 #include "desktop/App.h"
 #include "desktop/AppController.h"
+#include "desktop/AppWindow.h"
+#include "desktop/TrayPart.h"
 #include "resources/desktop/resource.h"
 
 #include "swfwindow/ComDiagnostics.h"
 #include "swfwindow/SwfWindow.h"
 
 #include "util/Log.h"
+
+namespace {
+
+TrayPart* trayPart()
+{
+    AppWindow* window = App::getInstance()->getMainWindow();
+    return window ? window->getTrayPart() : nullptr;
+}
+
+} // namespace
 
 std::wstring AppFlashHandler::getRole()
 {
@@ -51,9 +63,13 @@ void AppFlashHandler::onFlashNotResponding()
 void AppFlashHandler::onMovieReady()
 {
     App::getInstance()->loadAccelerators(IDR_ACCELERATORS);
+    if (TrayPart* tray = trayPart())
+        tray->connectMovie();
 }
 
 void AppFlashHandler::doShutdownDone()
 {
+    if (TrayPart* tray = trayPart())
+        tray->disconnectMovie();
     App::getInstance()->quit();
 }

@@ -3,6 +3,7 @@
 #include "desktop/App.h"
 #include "desktop/AppController.h"
 #include "desktop/AppSkyvane.h"
+#include "desktop/TrayPart.h"
 #include "resources/desktop/resource.h"
 
 #include "swfwindow/SwfWindow.h"
@@ -42,7 +43,10 @@ AppWindow::AppWindow() : par::ApplicationWindow(WS_OVERLAPPEDWINDOW, WS_EX_CONTR
     setNoErase(true);
 }
 
-AppWindow::~AppWindow() = default;
+AppWindow::~AppWindow()
+{
+    myTrayPart.reset();
+}
 
 void AppWindow::createControls()
 {
@@ -56,6 +60,8 @@ void AppWindow::createControls()
     layout->setConstraints(mainContainer.get(), FILL);
     addChild(mainContainer.release());
     myFullscreenWindow = new par::FullscreenWindow(this);
+    if (App::getInstance()->getMode() == App::MODE_APP)
+        myTrayPart = std::make_unique<TrayPart>(this);
     doLayout();
 }
 

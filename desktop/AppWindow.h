@@ -2,6 +2,8 @@
 
 #include "winui/ApplicationWindow.h"
 
+#include <memory>
+
 namespace par {
 class Container;
 class FullscreenWindow;
@@ -11,6 +13,8 @@ class FullscreenWindow;
 // container the flash host is nested in, owns the borderless fullscreen
 // window, and turns window-manager and menu commands into the controller's
 // calls.
+class TrayPart;
+
 class AppWindow : public par::ApplicationWindow {
 public:
     AppWindow();
@@ -25,6 +29,8 @@ public:
     void nestFlashHost(par::Window* flashHost, par::Container* target = nullptr);
     par::Container* getContentHost() const { return myContentHost; }
     par::FullscreenWindow* getFullscreenWindow() const { return myFullscreenWindow; }
+    // Only in the mode "app".
+    TrayPart* getTrayPart() const { return myTrayPart.get(); }
 
 private:
     void saveOptions();
@@ -32,4 +38,5 @@ private:
     // Owned through the child lists.
     par::Container* myContentHost = nullptr;
     par::FullscreenWindow* myFullscreenWindow = nullptr;
+    std::unique_ptr<TrayPart> myTrayPart;
 };
