@@ -305,7 +305,7 @@ TEST_F(FlashStandInDllTest, DesktopMoviePlaysItsSideOfTheProgramsConversations)
         << "the temperature changed before the event reached the tray's subscription";
     EXPECT_EQ(std::vector<std::wstring>{L"<true/>"}, answers(L"isParProgram"));
     EXPECT_EQ(std::vector<std::wstring>{L"<string>60</string>"}, answers(L"trayGetWeatherAgeSec"));
-    EXPECT_EQ((std::vector<std::wstring>{L"<string>#FFFFFF</string>", L"<string>transparent</string>"}),
+    EXPECT_EQ((std::vector<std::wstring>{L"<string>#FFFFFF</string>", L"<string>#1E5AA0</string>"}),
               answers(L"getOptionsValue"));
     EXPECT_EQ((Entry{L"call", L"convertCwfToUserValue", L"<number>21.0000</number>", L"temperature", L"21.0000"}),
               entriesOf(entries, L"call", L"convertCwfToUserValue").at(0));
