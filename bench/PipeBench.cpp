@@ -3,6 +3,11 @@
 // two-process message-mode round trip measured in the same run.
 //   bench_pipe PIPE_PEER_EXE [REQUESTS]
 #include "ipc/PipeClient.h"
+#include "util/Scoped.h"
+
+#include "AnsiText.h"
+#include "ChildProcess.h"
+#include "PollUntil.h"
 
 #include <windows.h>
 
@@ -32,36 +37,24 @@ class Peer {
 public:
     Peer(const std::string& exe, const std::string& mode, const std::string& pipe)
         : myStopName("parbench-stop-" + mode + "-" + std::to_string(GetCurrentProcessId())),
-          myStop(CreateEventA(nullptr, TRUE, FALSE, myStopName.c_str()))
+          myStop(CreateEventA(nullptr, TRUE, FALSE, myStopName.c_str())),
+          myProcess(fromAnsi("\"" + exe + "\" " + mode + " " + pipe + " " + myStopName))
     {
-        std::string command = "\"" + exe + "\" " + mode + " " + pipe + " " + myStopName;
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        myStarted = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                   &startup, &myProcess) != FALSE;
         // The wait fails at once while the server has not made the pipe yet.
-        const DWORD start = GetTickCount();
-        while (myStarted && !WaitNamedPipeA(pipe.c_str(), 100) && GetTickCount() - start < 10000)
-            Sleep(10);
+        if (myProcess.started())
+            test::pollUntil([&] { return WaitNamedPipeA(pipe.c_str(), 100) != FALSE; }, 10000, 10);
     }
     ~Peer()
     {
-        SetEvent(myStop);
-        if (myStarted) {
-            if (WaitForSingleObject(myProcess.hProcess, 10000) != WAIT_OBJECT_0)
-                TerminateProcess(myProcess.hProcess, 1);
-            CloseHandle(myProcess.hProcess);
-            CloseHandle(myProcess.hThread);
-        }
-        CloseHandle(myStop);
+        SetEvent(myStop.get());
+        myProcess.waitForEnd(10000);
     }
-    bool started() const { return myStarted; }
+    bool started() const { return myProcess.started(); }
 
 private:
     std::string myStopName;
-    HANDLE myStop;
-    PROCESS_INFORMATION myProcess = {};
-    bool myStarted = false;
+    par::ScopedHandle myStop;
+    test::ChildProcess myProcess;
 };
 
 // A plain synchronous client in message read mode.

@@ -8,11 +8,16 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include "AnsiText.h"
+#include "ChildProcess.h"
+#include "ProcessWindow.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,29 +29,9 @@ std::string readFile(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-struct WindowSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK findMainWindow(HWND window, LPARAM parameter)
-{
-    auto* search = reinterpret_cast<WindowSearch*>(parameter);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char className[32] = "";
-    GetClassNameA(window, className, sizeof className);
-    if (process != search->processId || std::string(className) != "par.QuorMain")
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
 HWND mainWindowOf(DWORD processId)
 {
-    WindowSearch search = {processId, nullptr};
-    EnumWindows(findMainWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return test::findProcessWindow(processId, "par.QuorMain");
 }
 
 class Run {
@@ -56,23 +41,21 @@ public:
         DeleteFileA((folder + "\\transcript.txt").c_str());
         DeleteFileA((folder + "\\log.txt").c_str());
         SetEnvironmentVariableA("FLASH_STANDIN_TRANSCRIPT", (folder + "\\transcript.txt").c_str());
-        std::string command = "\"" + folder + "\\skyvane.exe\" " + arguments;
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
+        const std::string command = "\"" + folder + "\\skyvane.exe\" " + arguments;
+        const std::wstring folderName = fromAnsi(folder);
+        test::ChildOptions options;
+        options.folder = folderName.c_str();
         QueryPerformanceCounter(&myStart);
-        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                            &startup, &myProcess))
+        myProcess = std::make_unique<test::ChildProcess>(fromAnsi(command), options);
+        if (!myProcess->started())
             std::fprintf(stderr, "cannot start %s\n", command.c_str());
-        CloseHandle(myProcess.hThread);
     }
 
     ~Run()
     {
-        if (HWND window = mainWindowOf(myProcess.dwProcessId))
+        if (HWND window = mainWindowOf(myProcess->id()))
             PostMessageA(window, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(myProcess.hProcess, 15000) != WAIT_OBJECT_0)
-            TerminateProcess(myProcess.hProcess, 99);
-        CloseHandle(myProcess.hProcess);
+        myProcess->waitForEnd(15000);
     }
 
     // Milliseconds from the start until the condition held, or -1 after 30 s.
@@ -98,15 +81,15 @@ public:
     bool logHas(const char* text) const { return readFile(myFolder + "\\log.txt").find(text) != std::string::npos; }
     bool shown() const
     {
-        HWND window = mainWindowOf(myProcess.dwProcessId);
+        HWND window = mainWindowOf(myProcess->id());
         return window && IsWindowVisible(window);
     }
-    HANDLE process() const { return myProcess.hProcess; }
+    HANDLE process() const { return myProcess->handle(); }
 
 private:
     std::string myFolder;
     LARGE_INTEGER myStart;
-    PROCESS_INFORMATION myProcess = {};
+    std::unique_ptr<test::ChildProcess> myProcess;
 };
 
 double median(std::vector<double> values)

@@ -1,6 +1,6 @@
 #include "ProductTestBase.h"
 
-#include "Bstr.h"
+#include "StandInVariables.h"
 
 #include "product/FlashPlayerRegistration.h"
 
@@ -10,8 +10,6 @@
 #include "util/RegistryUtil.h"
 #include "util/Scoped.h"
 #include "winui/Container.h"
-
-using standin::Bstr;
 
 namespace test {
 
@@ -93,17 +91,7 @@ ComPtr<IFlashStandIn> ProductTestBase::standInOf(SwfWindow* swf)
 
 std::vector<std::wstring> ProductTestBase::variableValues(IFlashStandIn* standIn, const std::wstring& name)
 {
-    std::vector<std::wstring> values;
-    long count = 0;
-    standIn->GetVariableWriteCount(&count);
-    for (long i = 0; i < count; ++i) {
-        Bstr written;
-        Bstr value;
-        standIn->GetVariableWrite(i, written.out(), value.out());
-        if (written.text() == name)
-            values.push_back(value.text());
-    }
-    return values;
+    return test::variableValues(standIn, name);
 }
 
 void ProductTestBase::followLink(HtmlWindow* page, const std::wstring& url)

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "ChildProcess.h"
+#include "WinePath.h"
+
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 namespace test {
@@ -13,15 +17,12 @@ public:
     // program: a Unix path (the build's), made a Wine path here.
     SaverProcess(const std::string& program, const std::wstring& arguments,
                  const std::wstring& outputFile);
-    ~SaverProcess();
-    SaverProcess(const SaverProcess&) = delete;
-    SaverProcess& operator=(const SaverProcess&) = delete;
 
-    bool started() const { return myProcess.hProcess != nullptr; }
-    DWORD id() const { return myProcess.dwProcessId; }
-    bool hasEnded() const;
+    bool started() const { return myProcess->started(); }
+    DWORD id() const { return myProcess->id(); }
+    bool hasEnded() const { return myProcess->hasEnded(); }
     // STILL_ACTIVE while it runs.
-    DWORD exitCode() const;
+    DWORD exitCode() const { return myProcess->exitCode(); }
     // Lines end in "\n".
     std::string output() const;
     // The first top-level window of the process with that class and, when
@@ -29,11 +30,8 @@ public:
     HWND findWindow(const char* className, const char* title = nullptr) const;
 
 private:
-    PROCESS_INFORMATION myProcess = {};
     std::wstring myOutputFile;
+    std::unique_ptr<ChildProcess> myProcess;
 };
-
-// The Wine path of a file named by a Unix path.
-std::wstring winePath(const std::string& unixPath);
 
 } // namespace test

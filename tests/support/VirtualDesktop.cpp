@@ -1,5 +1,7 @@
 #include "VirtualDesktop.h"
 
+#include "ChildProcess.h"
+#include "PollUntil.h"
 #include "TempDir.h"
 
 #include <gmock/gmock.h>
@@ -50,24 +52,16 @@ int runTestsInVirtualDesktop(int argc, char** argv)
         command += L" \"" + widen(argv[i]) + L"\"";
     command += L" " + widen(RESULT_OPTION) + resultFile;
 
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                        &process)) {
+    ChildOptions options;
+    options.inheritHandles = true;
+    if (!startDetached(command, options)) {
         std::fprintf(stderr, "cannot start the virtual desktop\n");
         return 1;
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
 
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < CHILD_LIMIT_MS) {
-        const std::string result = readFile(resultFile);
-        if (!result.empty())
-            return std::stoi(result);
-        Sleep(50);
-    }
+    std::string result;
+    if (pollUntil([&] { return !(result = readFile(resultFile)).empty(); }, CHILD_LIMIT_MS, 50))
+        return std::stoi(result);
     std::fprintf(stderr, "the tests in the virtual desktop did not finish\n");
     return 1;
 }

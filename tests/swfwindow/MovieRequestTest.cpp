@@ -1,4 +1,5 @@
 #include "NativeApiTestBase.h"
+#include "PollUntil.h"
 
 #include "util/StringUtil.h"
 
@@ -27,8 +28,12 @@ BOOL CALLBACK findDialog(HWND window, LPARAM found)
 void driveFileDialog(DWORD uiThread, std::vector<std::wstring> entries, std::vector<std::wstring>& types)
 {
     HWND dialog = nullptr;
-    for (int i = 0; i < 500 && !dialog; ++i, Sleep(10))
-        EnumThreadWindows(uiThread, findDialog, reinterpret_cast<LPARAM>(&dialog));
+    test::pollUntil(
+        [&] {
+            EnumThreadWindows(uiThread, findDialog, reinterpret_cast<LPARAM>(&dialog));
+            return dialog != nullptr;
+        },
+        5000, 10);
     const LRESULT count = SendDlgItemMessageW(dialog, cmb1, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
         wchar_t type[256] = {};
@@ -39,8 +44,7 @@ void driveFileDialog(DWORD uiThread, std::vector<std::wstring> entries, std::vec
         SendMessageW(dialog, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(entry.c_str()));
         SendMessageW(dialog, WM_COMMAND, IDOK, 0);
     }
-    for (int i = 0; i < 200 && !entries.empty() && IsWindow(dialog); ++i)
-        Sleep(10);
+    test::pollUntil([&] { return entries.empty() || !IsWindow(dialog); }, 2000, 10);
     if (dialog && IsWindow(dialog))
         PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
 }

@@ -1,6 +1,8 @@
 #include "NativeApiTestBase.h"
 
+#include "ChildProcess.h"
 #include "LogCapture.h"
+#include "PollUntil.h"
 #include "TempDir.h"
 
 #include "util/StringUtil.h"
@@ -9,7 +11,6 @@
 #include <gdiplus.h>
 
 #include <chrono>
-#include <functional>
 
 namespace {
 
@@ -24,32 +25,10 @@ protected:
     test::TempDir folder;
 };
 
-// Starts one of the host's programs, as Wine can; their handles cannot be
-// waited for, so callers wait for the program's effect.
-void runHostProgram(const wchar_t* program, std::wstring commandLine)
-{
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(program, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
-        return;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-}
-
 bool isLink(const std::wstring& path)
 {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-// Polls for at most five seconds.
-bool eventually(const std::function<bool()>& condition)
-{
-    for (int i = 0; i < 250 && !condition(); ++i)
-        Sleep(20);
-    return condition();
 }
 
 // The host's name of a path, from Wine's own export.
@@ -69,21 +48,22 @@ std::wstring hostPath(const std::wstring& path)
 // Symbolic links in a folder to its parent, made by the host: Wine cannot
 // make links itself, and shows the host's as reparse points. Removed again
 // by the host, as the temporary folder's own clean-up would follow them.
+// Wine cannot wait for the host's programs, so their effect is waited for.
 class LinksToParent {
 public:
     LinksToParent(const std::wstring& folder, std::vector<std::wstring> names)
         : myFolder(folder), myNames(std::move(names))
     {
         for (const std::wstring& name : myNames)
-            runHostProgram(L"Z:\\bin\\ln", L"ln -s .. \"" + hostPath(myFolder + L"\\" + name) + L"\"");
-        eventually([this] { return made(); });
+            test::startDetached(L"ln -s .. \"" + hostPath(myFolder + L"\\" + name) + L"\"", {}, L"Z:\\bin\\ln");
+        test::pollUntil([this] { return made(); }, 5000, 20);
     }
     ~LinksToParent()
     {
         for (const std::wstring& name : myNames) {
             const std::wstring path = myFolder + L"\\" + name;
-            runHostProgram(L"Z:\\bin\\rm", L"rm -f \"" + hostPath(path) + L"\"");
-            eventually([&] { return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES; });
+            test::startDetached(L"rm -f \"" + hostPath(path) + L"\"", {}, L"Z:\\bin\\rm");
+            test::pollUntil([&] { return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES; }, 5000, 20);
         }
     }
     LinksToParent(const LinksToParent&) = delete;

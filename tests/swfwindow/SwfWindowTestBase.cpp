@@ -2,6 +2,7 @@
 
 #include "Bstr.h"
 #include "StandInClassFactory.h"
+#include "StandInVariables.h"
 
 #include "util/StringUtil.h"
 #include "winui/Container.h"
@@ -56,17 +57,7 @@ void SwfWindowTestBase::destroyWindow()
 
 std::vector<std::wstring> SwfWindowTestBase::variableValues(const std::wstring& name) const
 {
-    std::vector<std::wstring> values;
-    long count = 0;
-    standIn->GetVariableWriteCount(&count);
-    for (long i = 0; i < count; ++i) {
-        Bstr written;
-        Bstr value;
-        standIn->GetVariableWrite(i, written.out(), value.out());
-        if (written.text() == name)
-            values.push_back(value.text());
-    }
-    return values;
+    return test::variableValues(standIn.Get(), name);
 }
 
 std::vector<std::wstring> SwfWindowTestBase::functionRequests() const

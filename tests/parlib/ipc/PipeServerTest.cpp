@@ -2,6 +2,7 @@
 
 #include "LoopApplication.h"
 #include "PipeTestSupport.h"
+#include "PollUntil.h"
 #include "util/Log.h"
 #include "winui/Window.h"
 
@@ -229,10 +230,9 @@ TEST_F(PipeServerTest, RequestStillQueuedWhenTheServerStopsNeverReachesTheHandle
         raw.readSucceeds();
     });
     MSG msg;
-    const DWORD start = GetTickCount();
-    while (!PeekMessageA(&msg, nullptr, par::WM_ASYNC_EXEC, par::WM_ASYNC_EXEC, PM_NOREMOVE) &&
-           GetTickCount() - start < 5000)
-        Sleep(5);
+    test::pollUntil(
+        [&] { return PeekMessageA(&msg, nullptr, par::WM_ASYNC_EXEC, par::WM_ASYNC_EXEC, PM_NOREMOVE) != FALSE; },
+        5000, 5);
     server.reset();
     client.join();
 

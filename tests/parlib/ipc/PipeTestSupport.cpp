@@ -1,5 +1,7 @@
 #include "PipeTestSupport.h"
 
+#include "PollUntil.h"
+
 #include "util/Scoped.h"
 
 #include <sddl.h>
@@ -18,9 +20,7 @@ std::string uniquePipeName()
 std::string waitForPipe(const std::string& name)
 {
     // A pipe that does not exist yet fails the wait at once.
-    const DWORD start = GetTickCount();
-    while (!WaitNamedPipeA(name.c_str(), 100) && GetTickCount() - start < 5000)
-        Sleep(10);
+    pollUntil([&] { return WaitNamedPipeA(name.c_str(), 100) != FALSE; }, 5000, 10);
     return name;
 }
 

@@ -1,6 +1,7 @@
 #include "ipc/PipeClient.h"
 #include "ipc/PipeServer.h"
 
+#include "ChildProcess.h"
 #include "LogCapture.h"
 #include "LoopApplication.h"
 #include "ModalLoop.h"
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -33,30 +35,21 @@ public:
         HANDLE writeEnd = nullptr;
         CreatePipe(&myOutput, &writeEnd, &inherit, 0);
         SetHandleInformation(myOutput, HANDLE_FLAG_INHERIT, 0);
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = writeEnd;
-        startup.hStdError = writeEnd;
-        std::wstring command = L"\"" + peerPath() + L"\" " + std::wstring(arguments.begin(), arguments.end());
-        myStarted = CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                   &startup, &myProcess) != FALSE;
+        test::ChildOptions options;
+        options.output = writeEnd;
+        myProcess = std::make_unique<test::ChildProcess>(
+            L"\"" + peerPath() + L"\" " + std::wstring(arguments.begin(), arguments.end()), options);
         CloseHandle(writeEnd);
     }
     ~Peer()
     {
-        if (myStarted) {
-            TerminateProcess(myProcess.hProcess, 1);
-            WaitForSingleObject(myProcess.hProcess, 5000);
-            CloseHandle(myProcess.hProcess);
-            CloseHandle(myProcess.hThread);
-        }
+        myProcess.reset();
         CloseHandle(myOutput);
     }
 
-    bool started() const { return myStarted; }
-    bool hasEnded() const { return WaitForSingleObject(myProcess.hProcess, 0) == WAIT_OBJECT_0; }
-    void kill() { TerminateProcess(myProcess.hProcess, 1); WaitForSingleObject(myProcess.hProcess, 5000); }
+    bool started() const { return myProcess->started(); }
+    bool hasEnded() const { return myProcess->hasEnded(); }
+    void kill() { myProcess->terminate(1); }
     // All that the peer wrote, once it has ended.
     std::string output()
     {
@@ -70,8 +63,7 @@ public:
 
 private:
     HANDLE myOutput = nullptr;
-    PROCESS_INFORMATION myProcess = {};
-    bool myStarted = false;
+    std::unique_ptr<test::ChildProcess> myProcess;
 };
 
 class RecordingHandler : public PipeServer::Handler {
@@ -122,6 +114,24 @@ private:
     std::string myName;
     HANDLE myEvent;
 };
+
+// Deletes the owner of a thread, whose destructor stops it: the stop takes
+// less than a second and the thread ends by itself.
+template <typename Owner>
+void expectPromptStop(std::unique_ptr<Owner>& owner)
+{
+    HANDLE thread = nullptr;
+    DuplicateHandle(GetCurrentProcess(), owner->getHandle(), GetCurrentProcess(), &thread, 0, FALSE,
+                    DUPLICATE_SAME_ACCESS);
+    const DWORD start = GetTickCount();
+    owner.reset();
+    EXPECT_LT(GetTickCount() - start, 1000u);
+    WaitForSingleObject(thread, 1000);
+    DWORD code = 0;
+    GetExitCodeThread(thread, &code);
+    CloseHandle(thread);
+    EXPECT_EQ(1u, code) << "the thread ended by itself";
+}
 
 class PipeServerBetweenProcesses : public ::testing::Test {
 protected:
@@ -185,17 +195,7 @@ TEST_F(PipeServerBetweenProcesses, StopWhileAClientLeavesItsAnswerUnreadIsPrompt
     ASSERT_TRUE(myApp.runUntil([&] { return myHandler.requests.size() == 1; }, 10000));
     // Let the answer reach the pipe before the stop.
     myApp.runUntil([] { return false; }, 100);
-    HANDLE thread = nullptr;
-    DuplicateHandle(GetCurrentProcess(), myServer->getHandle(), GetCurrentProcess(), &thread, 0, FALSE,
-                    DUPLICATE_SAME_ACCESS);
-    const DWORD start = GetTickCount();
-    myServer.reset();
-    EXPECT_LT(GetTickCount() - start, 1000u);
-    WaitForSingleObject(thread, 1000);
-    DWORD code = 0;
-    GetExitCodeThread(thread, &code);
-    CloseHandle(thread);
-    EXPECT_EQ(1u, code) << "the thread ended by itself";
+    expectPromptStop(myServer);
 }
 
 TEST(PipeSquatting, PipeMadeFirstByAnotherProcessIsRefused)
@@ -226,17 +226,7 @@ TEST(PipeClientBetweenProcesses, StopWhileAnAnswerIsAwaitedIsPrompt)
     client->start();
     std::string answer;
     EXPECT_FALSE(client->sendRequest("hold", 300, answer));
-    HANDLE thread = nullptr;
-    DuplicateHandle(GetCurrentProcess(), client->getHandle(), GetCurrentProcess(), &thread, 0, FALSE,
-                    DUPLICATE_SAME_ACCESS);
-    const DWORD start = GetTickCount();
-    client.reset();
-    EXPECT_LT(GetTickCount() - start, 1000u);
-    WaitForSingleObject(thread, 1000);
-    DWORD code = 0;
-    GetExitCodeThread(thread, &code);
-    CloseHandle(thread);
-    EXPECT_EQ(1u, code) << "the thread ended by itself";
+    expectPromptStop(client);
     EXPECT_TRUE(log.contains("PipeClient: finish because of stopEvent signaled."));
 }
 

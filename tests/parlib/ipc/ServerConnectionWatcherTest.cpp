@@ -2,6 +2,7 @@
 
 #include "CountingServer.h"
 #include "MessagePump.h"
+#include "PollUntil.h"
 #include "TestApplication.h"
 #include "winui/CustomWindow.h"
 
@@ -160,9 +161,7 @@ TEST_F(ServerConnectionWatcherTest, StateChangeOfADeletedWatcherNeverReachesIt)
     watcher->addListener(&myRecorder);
     // The probe ends and its report waits in the queue while the watcher goes.
     watcher->setActive(true);
-    const DWORD start = GetTickCount();
-    while (watcher->getState() == ServerConnectionWatcher::STATE_PENDING && GetTickCount() - start < 5000)
-        Sleep(5);
+    test::pollUntil([&] { return watcher->getState() != ServerConnectionWatcher::STATE_PENDING; }, 5000, 5);
     ASSERT_EQ(ServerConnectionWatcher::STATE_DISCONNECTED, watcher->getState());
     watcher.reset();
     runFor(300);

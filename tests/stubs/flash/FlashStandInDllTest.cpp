@@ -1,9 +1,11 @@
 #include "Bstr.h"
 #include "TestContainer.h"
 
+#include "ChildProcess.h"
 #include "MessagePump.h"
 #include "TempDir.h"
 #include "TempRegistryKey.h"
+#include "WinePath.h"
 
 #include <gtest/gtest.h>
 
@@ -40,14 +42,6 @@ bool keyExists(HKEY root, const wchar_t* key)
         return false;
     RegCloseKey(opened);
     return true;
-}
-
-// A file of the build, as this Wine process sees it.
-std::wstring windowsPath(const char* path)
-{
-    std::wstring windows = L"Z:" + std::wstring(path, path + strlen(path));
-    std::replace(windows.begin(), windows.end(), L'/', L'\\');
-    return windows;
 }
 
 VS_FIXEDFILEINFO fileVersion(const std::wstring& path, std::vector<char>& info)
@@ -121,24 +115,14 @@ public:
     HostRun(const std::wstring& role, const char* movieFile) : myTranscript(myFolder.file(L"transcript.txt"))
     {
         const std::wstring movie = myFolder.file(L"skyvanedesktop.swf");
-        CopyFileW((windowsPath(FLASH_STANDIN_MOVIES) + L"\\" + std::wstring(movieFile, movieFile + strlen(movieFile))).c_str(),
+        CopyFileW((test::winePath(FLASH_STANDIN_MOVIES) + L"\\" + std::wstring(movieFile, movieFile + strlen(movieFile))).c_str(),
                   movie.c_str(), FALSE);
-        std::wstring commandLine = L"\"" + windowsPath(FLASH_STANDIN_HOST) + L"\" " + role + L" \"" + movie + L"\"";
+        std::wstring commandLine = L"\"" + test::winePath(FLASH_STANDIN_HOST) + L"\" " + role + L" \"" + movie + L"\"";
         SetEnvironmentVariableW(L"FLASH_STANDIN_TRANSCRIPT", myTranscript.c_str());
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process = {};
-        const BOOL started = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                            nullptr, &startup, &process);
+        test::ChildProcess host(commandLine);
         SetEnvironmentVariableW(L"FLASH_STANDIN_TRANSCRIPT", nullptr);
-        if (!started)
-            return;
-        if (WaitForSingleObject(process.hProcess, 45000) == WAIT_OBJECT_0)
-            GetExitCodeProcess(process.hProcess, &myExitCode);
-        else
-            TerminateProcess(process.hProcess, 99);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        if (host.waitForEnd(45000))
+            myExitCode = host.exitCode();
     }
 
     DWORD exitCode() const { return myExitCode; }
@@ -203,7 +187,7 @@ TEST_F(FlashStandInDllTest, RegistrationNamesTheDllOfVersion10WithApartmentThrea
 TEST_F(FlashStandInDllTest, OutdatedBuildIsVersion8AndRegistersItself)
 {
     test::TempRegistryKey classesRoot;
-    const std::wstring path = windowsPath(FLASH_STANDIN_OLD);
+    const std::wstring path = test::winePath(FLASH_STANDIN_OLD);
     std::vector<char> info;
     const VS_FIXEDFILEINFO fixed = fileVersion(path, info);
     EXPECT_EQ(MAKELONG(0, 8), static_cast<LONG>(fixed.dwFileVersionMS));
