@@ -1,64 +1,23 @@
 #include "SkyvaneRun.h"
 
 #include "ipc/PipeClient.h"
+#include "PollUntil.h"
+#include "ProcessWindow.h"
+#include "WinePath.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
-#include <functional>
 
 namespace test {
 
-namespace {
-
-// A file of the build, as this Wine process sees it.
-std::wstring windowsPath(const char* path)
-{
-    std::wstring windows = L"Z:" + std::wstring(path, path + strlen(path));
-    std::replace(windows.begin(), windows.end(), L'/', L'\\');
-    return windows;
-}
-
-bool waitFor(const std::function<bool()>& condition, unsigned timeoutMs)
-{
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        Sleep(20);
-    }
-    return true;
-}
-
-struct WindowSearch {
-    DWORD processId;
-    const char* className;
-    HWND found;
-};
-
-BOOL CALLBACK findProcessWindow(HWND window, LPARAM parameter)
-{
-    auto* search = reinterpret_cast<WindowSearch*>(parameter);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char className[64] = "";
-    GetClassNameA(window, className, sizeof className);
-    if (process != search->processId || strcmp(className, search->className) != 0)
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-} // namespace
 
 SkyvaneRun::SkyvaneRun(const MovieReplacements& replacements)
     : myFolder(myTemp.file(L"product")), myTranscript(myTemp.file(L"transcript.txt"))
 {
     CreateDirectoryW(myFolder.c_str(), nullptr);
     CreateDirectoryW((myFolder + L"\\data").c_str(), nullptr);
-    CopyFileW(windowsPath(SKYVANE_EXE).c_str(), (myFolder + L"\\skyvane.exe").c_str(), FALSE);
-    std::string movie = readFile(windowsPath(SKYVANE_MOVIE));
+    CopyFileW(winePath(SKYVANE_EXE).c_str(), (myFolder + L"\\skyvane.exe").c_str(), FALSE);
+    std::string movie = readFile(winePath(SKYVANE_MOVIE));
     EXPECT_FALSE(movie.empty());
     for (const auto& replacement : replacements) {
         const std::size_t at = movie.find(replacement.first);
@@ -70,16 +29,7 @@ SkyvaneRun::SkyvaneRun(const MovieReplacements& replacements)
     writeFile(myFolder + L"\\data\\projector.xml", "<projector><debug logToFile=\"true\"/></projector>");
 }
 
-SkyvaneRun::~SkyvaneRun()
-{
-    if (!myProcess)
-        return;
-    if (isRunning()) {
-        TerminateProcess(myProcess, 99);
-        WaitForSingleObject(myProcess, 5000);
-    }
-    CloseHandle(myProcess);
-}
+SkyvaneRun::~SkyvaneRun() = default;
 
 bool SkyvaneRun::start(const std::wstring& arguments)
 {
@@ -87,18 +37,11 @@ bool SkyvaneRun::start(const std::wstring& arguments)
     if (!arguments.empty())
         commandLine += L" " + arguments;
     SetEnvironmentVariableW(L"FLASH_STANDIN_TRANSCRIPT", myTranscript.c_str());
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    const BOOL started = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                        myFolder.c_str(), &startup, &info);
+    ChildOptions options;
+    options.folder = myFolder.c_str();
+    myProcess = std::make_unique<ChildProcess>(commandLine, options);
     SetEnvironmentVariableW(L"FLASH_STANDIN_TRANSCRIPT", nullptr);
-    if (!started)
-        return false;
-    CloseHandle(info.hThread);
-    myProcess = info.hProcess;
-    myProcessId = info.dwProcessId;
-    return true;
+    return myProcess->started();
 }
 
 std::string SkyvaneRun::log() const
@@ -108,34 +51,30 @@ std::string SkyvaneRun::log() const
 
 bool SkyvaneRun::waitForLog(const std::string& text, unsigned timeoutMs) const
 {
-    return waitFor([&] { return log().find(text) != std::string::npos; }, timeoutMs);
+    return pollUntil([&] { return log().find(text) != std::string::npos; }, timeoutMs, 20);
 }
 
 long SkyvaneRun::waitForExit(unsigned timeoutMs) const
 {
-    if (!myProcess || WaitForSingleObject(myProcess, timeoutMs) != WAIT_OBJECT_0)
+    if (!myProcess || !myProcess->waitForEnd(timeoutMs))
         return -1;
-    DWORD code = 0;
-    GetExitCodeProcess(myProcess, &code);
-    return static_cast<long>(code);
+    return static_cast<long>(myProcess->exitCode());
 }
 
 bool SkyvaneRun::isRunning() const
 {
-    return myProcess && WaitForSingleObject(myProcess, 0) == WAIT_TIMEOUT;
+    return myProcess && myProcess->started() && !myProcess->hasEnded();
 }
 
 HWND SkyvaneRun::findWindow(const char* className) const
 {
-    WindowSearch search = {myProcessId, className, nullptr};
-    EnumWindows(findProcessWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return myProcess ? findProcessWindow(myProcess->id(), className) : nullptr;
 }
 
 HWND SkyvaneRun::waitForWindow(const char* className, unsigned timeoutMs) const
 {
     HWND found = nullptr;
-    waitFor([&] { return (found = findWindow(className)) != nullptr; }, timeoutMs);
+    pollUntil([&] { return (found = findWindow(className)) != nullptr; }, timeoutMs, 20);
     return found;
 }
 
@@ -179,7 +118,7 @@ bool SkyvaneRun::transcriptHas(const std::wstring& kind, const std::wstring& fir
 bool SkyvaneRun::waitForTranscript(const std::wstring& kind, const std::wstring& first, const std::wstring& second,
                                    unsigned timeoutMs) const
 {
-    return waitFor([&] { return transcriptHas(kind, first, second); }, timeoutMs);
+    return pollUntil([&] { return transcriptHas(kind, first, second); }, timeoutMs, 20);
 }
 
 std::string pipeRequest(const std::string& pipe, const std::string& request, unsigned timeoutMs)

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "ChildProcess.h"
 #include "TempDir.h"
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,16 +47,15 @@ public:
     bool transcriptHas(const std::wstring& kind, const std::wstring& first, const std::wstring& second = L"") const;
     bool waitForTranscript(const std::wstring& kind, const std::wstring& first, const std::wstring& second,
                            unsigned timeoutMs) const;
-    HANDLE process() const { return myProcess; }
-    DWORD processId() const { return myProcessId; }
+    HANDLE process() const { return myProcess ? myProcess->handle() : nullptr; }
+    DWORD processId() const { return myProcess ? myProcess->id() : 0; }
     const std::wstring& folder() const { return myFolder; }
 
 private:
     TempDir myTemp;
     std::wstring myFolder;
     std::wstring myTranscript;
-    HANDLE myProcess = nullptr;
-    DWORD myProcessId = 0;
+    std::unique_ptr<ChildProcess> myProcess;
 };
 
 // Sends one request to the pipe and answers its answer ("" on failure).
