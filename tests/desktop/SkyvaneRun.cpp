@@ -3,6 +3,7 @@
 #include "ipc/PipeClient.h"
 #include "PollUntil.h"
 #include "ProcessWindow.h"
+#include "TranscriptReader.h"
 #include "WinePath.h"
 
 #include <gtest/gtest.h>
@@ -78,31 +79,9 @@ HWND SkyvaneRun::waitForWindow(const char* className, unsigned timeoutMs) const
     return found;
 }
 
-std::vector<std::vector<std::wstring>> SkyvaneRun::transcript() const
+std::vector<TranscriptEntry> SkyvaneRun::transcript() const
 {
-    const std::string bytes = readFile(myTranscript);
-    std::wstring text(bytes.size(), L'\0');
-    text.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                                        &text[0], static_cast<int>(text.size()))));
-    std::vector<std::vector<std::wstring>> entries;
-    std::vector<std::wstring> fields(1);
-    for (size_t i = 0; i < text.size(); ++i) {
-        const wchar_t c = text[i];
-        if (c == L'\n') {
-            // The time and the process are left out.
-            if (fields.size() > 2)
-                entries.emplace_back(fields.begin() + 2, fields.end());
-            fields.assign(1, std::wstring());
-        } else if (c == L'\t') {
-            fields.emplace_back();
-        } else if (c == L'\\' && i + 1 < text.size()) {
-            const wchar_t escaped = text[++i];
-            fields.back() += escaped == L'n' ? L'\n' : escaped == L't' ? L'\t' : escaped == L'r' ? L'\r' : escaped;
-        } else {
-            fields.back() += c;
-        }
-    }
-    return entries;
+    return readTranscript(myTranscript);
 }
 
 bool SkyvaneRun::transcriptHas(const std::wstring& kind, const std::wstring& first, const std::wstring& second) const

@@ -2,6 +2,7 @@
 
 #include "ChildProcess.h"
 #include "TempDir.h"
+#include "TranscriptReader.h"
 
 #include <windows.h>
 
@@ -41,7 +42,7 @@ public:
     // Waits until the process has a top-level window with the class.
     HWND waitForWindow(const char* className, unsigned timeoutMs) const;
     // The transcript's entries: kind first, then the fields.
-    std::vector<std::vector<std::wstring>> transcript() const;
+    std::vector<TranscriptEntry> transcript() const;
     // An entry of the kind whose first field is `first` and whose second
     // field holds `second` (any, when empty).
     bool transcriptHas(const std::wstring& kind, const std::wstring& first, const std::wstring& second = L"") const;

@@ -5,6 +5,7 @@
 #include "MessagePump.h"
 #include "TempDir.h"
 #include "TempRegistryKey.h"
+#include "TranscriptReader.h"
 #include "WinePath.h"
 
 #include <gtest/gtest.h>
@@ -57,34 +58,8 @@ VS_FIXEDFILEINFO fileVersion(const std::wstring& path, std::vector<char>& info)
     return *fixed;
 }
 
-// One transcript line: the kind, then its fields; the time and the process
-// are left out.
-using Entry = std::vector<std::wstring>;
-
-std::vector<Entry> readTranscript(const std::wstring& path)
-{
-    const std::string bytes = test::readFile(path);
-    std::wstring text(bytes.size(), L'\0');
-    text.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                                        &text[0], static_cast<int>(text.size()))));
-    std::vector<Entry> entries;
-    Entry fields(1);
-    for (size_t i = 0; i < text.size(); ++i) {
-        const wchar_t c = text[i];
-        if (c == L'\n') {
-            entries.push_back(Entry(fields.begin() + 2, fields.end()));
-            fields.assign(1, std::wstring());
-        } else if (c == L'\t') {
-            fields.emplace_back();
-        } else if (c == L'\\' && i + 1 < text.size()) {
-            const wchar_t escaped = text[++i];
-            fields.back() += escaped == L'n' ? L'\n' : escaped == L't' ? L'\t' : escaped == L'r' ? L'\r' : escaped;
-        } else {
-            fields.back() += c;
-        }
-    }
-    return entries;
-}
+using test::readTranscript;
+using Entry = test::TranscriptEntry;
 
 // The entries of a kind, with the given name (first field) when one is given.
 std::vector<Entry> entriesOf(const std::vector<Entry>& entries, const std::wstring& kind,
