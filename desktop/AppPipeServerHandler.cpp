@@ -8,22 +8,9 @@
 #include "util/StringUtil.h"
 #include "util/XmlUtil.h"
 
-namespace {
-
-IXMLDOMDocument2Ptr requestDocument(const std::string& text)
-{
-    IXMLDOMDocument2Ptr document = par::createXmlDocument("asyncRequest");
-    IXMLDOMElementPtr root;
-    document->get_documentElement(&root);
-    par::setXmlAttribute(root, "id", text);
-    return document;
-}
-
-} // namespace
-
 AppPipeServerHandler::MyFlashAsyncRequest::MyFlashAsyncRequest(par::PipeServer::AsyncRequest* pipeRequest,
                                                                 const std::string& text)
-    : SwfWindow::Request(requestDocument(text)), myPipeRequest(pipeRequest)
+    : SwfWindow::Request(makeDocument(text)), myPipeRequest(pipeRequest)
 {
 }
 

@@ -7,19 +7,6 @@
 
 namespace swfWindow {
 
-namespace {
-
-IXMLDOMDocument2Ptr createPingDocument()
-{
-    IXMLDOMDocument2Ptr document = par::createXmlDocument("asyncRequest");
-    IXMLDOMElementPtr root;
-    document->get_documentElement(&root);
-    par::setXmlAttribute(root, "id", "ping");
-    return document;
-}
-
-} // namespace
-
 void InfiniteLoopMonitor::Ping::run()
 {
     const std::shared_ptr<InfiniteLoopMonitor> monitor = myMonitor.lock();
@@ -34,7 +21,7 @@ void InfiniteLoopMonitor::Ping::run()
 }
 
 InfiniteLoopMonitor::PingRequest::PingRequest(std::weak_ptr<InfiniteLoopMonitor> monitor)
-    : SwfWindow::Request(createPingDocument()), myMonitor(monitor)
+    : SwfWindow::Request(makeDocument("ping")), myMonitor(monitor)
 {
 }
 

@@ -44,6 +44,15 @@ SwfWindow::Request::Request(IXMLDOMDocument2Ptr document) : myDocument(document)
 {
 }
 
+IXMLDOMDocument2Ptr SwfWindow::Request::makeDocument(const std::string& id)
+{
+    IXMLDOMDocument2Ptr document = par::createXmlDocument("asyncRequest");
+    IXMLDOMElementPtr root;
+    document->get_documentElement(&root);
+    par::setXmlAttribute(root, "id", id);
+    return document;
+}
+
 void SwfWindow::Listener::onProgress(SwfWindow*, long)
 {
 }

@@ -36,6 +36,8 @@ public:
     public:
         explicit Request(IXMLDOMDocument2Ptr document);
         virtual ~Request() = default;
+        // A request document: the root "asyncRequest" with the attribute "id".
+        static IXMLDOMDocument2Ptr makeDocument(const std::string& id);
         Request(const Request&) = delete;
         Request& operator=(const Request&) = delete;
 

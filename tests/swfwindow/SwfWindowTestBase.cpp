@@ -159,21 +159,8 @@ std::wstring RecordingListener::onExternalCall(SwfWindow* source, const std::wst
     return answer ? answer(name, arguments) : std::wstring();
 }
 
-namespace {
-
-IXMLDOMDocument2Ptr makeRequestDocument(const std::string& id)
-{
-    IXMLDOMDocument2Ptr document = par::createXmlDocument("asyncRequest");
-    IXMLDOMElementPtr root;
-    document->get_documentElement(&root);
-    par::setXmlAttribute(root, "id", id);
-    return document;
-}
-
-} // namespace
-
 TrackedRequest::TrackedRequest(const std::string& id, RequestFate& fate)
-    : SwfWindow::Request(makeRequestDocument(id)), myFate(fate)
+    : SwfWindow::Request(makeDocument(id)), myFate(fate)
 {
 }
 
