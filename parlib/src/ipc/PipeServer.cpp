@@ -213,13 +213,13 @@ unsigned PipeServer::run()
         }
         if (connected && !isStopRequested())
             serveClient();
-        // A client that leaves its last answer unread would hold the flush.
-        if (isStopRequested()) {
-            DisconnectNamedPipe(myPipe.get());
-            return 1;
-        }
-        FlushFileBuffers(myPipe.get());
+        // No flush: a connection ends only when its client went or broke the
+        // alternation of requests and answers (an empty, over-long or failed
+        // read), so no answer is owed, and a client that never reads would
+        // hold a flush, and the server, for good.
         DisconnectNamedPipe(myPipe.get());
+        if (isStopRequested())
+            return 1;
     }
 }
 
