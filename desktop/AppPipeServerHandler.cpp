@@ -8,15 +8,44 @@
 #include "util/StringUtil.h"
 #include "util/XmlUtil.h"
 
+namespace {
+
+// Whether the movie's answer can carry the text back unchanged as its id:
+// an attribute value keeps no control character (tab, CR and LF come back
+// as blanks, the others are no XML at all), and the bytes 0xFE and 0xFF
+// would become the non-characters U+FFFE and U+FFFF. Answers to an empty id
+// are refused.
+bool isForwardableId(const std::string& text)
+{
+    if (text.empty())
+        return false;
+    for (const char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0xFE || byte == 0xFF)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 AppPipeServerHandler::MyFlashAsyncRequest::MyFlashAsyncRequest(par::PipeServer::AsyncRequest* pipeRequest,
                                                                 const std::string& text)
     : SwfWindow::Request(makeDocument(text)), myPipeRequest(pipeRequest)
 {
 }
 
+AppPipeServerHandler::MyFlashAsyncRequest::~MyFlashAsyncRequest()
+{
+    if (myPipeRequest)
+        myPipeRequest->complete("");
+}
+
 void AppPipeServerHandler::MyFlashAsyncRequest::onResponse(IXMLDOMDocument2Ptr)
 {
-    myPipeRequest->complete("ok");
+    par::PipeServer::AsyncRequest* const pipeRequest = myPipeRequest;
+    myPipeRequest = nullptr;
+    pipeRequest->complete("ok");
 }
 
 void AppPipeServerHandler::handleRequest(par::PipeServer::AsyncRequest* request)
@@ -29,6 +58,12 @@ void AppPipeServerHandler::handleRequest(par::PipeServer::AsyncRequest* request)
         request->complete("true");
         return;
     }
+    if (!isForwardableId(text)) {
+        // Its answer would never find it.
+        par::logSevere("AppPipeServerHandler::handleRequest(), not forwarded, answered empty");
+        request->complete("");
+        return;
+    }
     SwfWindow* swf = app && app->getSkyvane() ? app->getSkyvane()->getSwfWindow() : nullptr;
     if (!swf) {
         // The client would wait for an answer that no movie will ever give.
@@ -36,11 +71,17 @@ void AppPipeServerHandler::handleRequest(par::PipeServer::AsyncRequest* request)
         request->complete("ok");
         return;
     }
+    bool built = false;
     try {
-        swf->sendXmlRequest(new MyFlashAsyncRequest(request, text));
+        MyFlashAsyncRequest* forwarded = new MyFlashAsyncRequest(request, text);
+        built = true;
+        // Taken over: one that cannot be written is dropped, and so answered
+        // "", by the window.
+        swf->sendXmlRequest(forwarded);
     } catch (const _com_error& error) {
         par::logSevere("AppPipeServerHandler::handleRequest(), the movie is not asked, request=" + text
                        + ", hr=" + par::toHexString(static_cast<int>(error.Error())));
-        request->complete("ok");
+        if (!built)
+            request->complete("");
     }
 }

@@ -9,14 +9,17 @@
 // answered "ok" once the movie answered it.
 class AppPipeServerHandler : public par::PipeServer::Handler {
 public:
-    // The waiting pipe request, filed with the movie under the request's text.
+    // The waiting pipe request, filed with the movie under the request's
+    // text. One that goes unanswered (replaced by a newer request of the same
+    // id, dropped with its window, or never written) answers "".
     class MyFlashAsyncRequest : public SwfWindow::Request {
     public:
         MyFlashAsyncRequest(par::PipeServer::AsyncRequest* pipeRequest, const std::string& text);
+        ~MyFlashAsyncRequest() override;
         void onResponse(IXMLDOMDocument2Ptr answer) override;
 
     private:
-        // Not owned: completing it ends it.
+        // Not owned: completing it ends it; null once completed.
         par::PipeServer::AsyncRequest* myPipeRequest;
     };
 

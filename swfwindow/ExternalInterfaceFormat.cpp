@@ -110,7 +110,9 @@ IXMLDOMElementPtr ExternalInterfaceDecoder::load(const std::wstring& text)
 ExternalCall ExternalInterfaceDecoder::decodeCall(const std::wstring& document)
 {
     ExternalCall call;
-    const IXMLDOMElementPtr root = load(document);
+    // A character that XML cannot carry would leave the call without a name,
+    // and so without an answer.
+    const IXMLDOMElementPtr root = load(par::withXmlCharactersOnly(document));
     if (!root)
         return call;
     _variant_t name;

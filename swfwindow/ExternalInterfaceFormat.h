@@ -40,6 +40,7 @@ class ExternalInterfaceDecoder {
 public:
     // The root's attribute "name" and one text per element below
     // "arguments": the word of true or false, else the element's text.
+    // Characters that XML cannot carry come out as U+FFFD.
     ExternalCall decodeCall(const std::wstring& document);
     // The text of a string or number element ("null" counts as empty), the
     // word of true or false, and the empty text for anything else. Raises

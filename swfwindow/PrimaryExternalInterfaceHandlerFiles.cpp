@@ -13,7 +13,6 @@
 #include <gdiplus.h>
 #include <shellapi.h>
 
-#include <cstdio>
 #include <memory>
 #include <new>
 
@@ -93,14 +92,8 @@ const wchar_t SUCCESS[] = L"<response/>";
 
 bool PrimaryExternalInterfaceHandler::isSwfFile(const std::wstring& path)
 {
-    FILE* file = _wfopen(path.c_str(), L"rt");
-    if (!file)
-        return false;
-    wchar_t line[4] = {};
-    const bool read = fgetws(line, 4, file) != nullptr;
-    fclose(file);
-    const std::wstring text = read ? line : L"";
-    return text == L"CWS" || text == L"FWS";
+    std::string start;
+    return par::readFileBytes(path, start, 3) && (start == "CWS" || start == "FWS");
 }
 
 bool PrimaryExternalInterfaceHandler::collectFiles(const std::wstring& folder, const std::wstring& mask,
@@ -117,6 +110,10 @@ bool PrimaryExternalInterfaceHandler::collectFiles(const std::wstring& folder, c
 // over from an earlier call, or not be set at all.
 std::wstring PrimaryExternalInterfaceHandler::saveAsPng(const std::wstring& source, const std::wstring& target)
 {
+    // GDI+ would read a pipe or a device as well, and wait on it for ever.
+    std::string none;
+    if (!par::readFileBytes(source, none, 0))
+        return failure(failureCode(ERROR_ACCESS_DENIED), L"IDS_PICTURE_LOAD_ERROR", source);
     SetLastError(0);
     Gdiplus::Bitmap bitmap(source.c_str(), FALSE);
     if (bitmap.GetLastStatus() != Gdiplus::Ok)

@@ -238,8 +238,19 @@ void SwfWindow::sendXmlRequest(Request* request)
     const std::string id = par::getXmlAttribute(root, "id");
     // A sender that reuses a pending id gives the older request up; it is
     // dropped without completion rather than lost.
+    Request* const filed = owned.get();
     myRequests[id] = std::move(owned);
-    setXmlVariable("xmlRequest", document);
+    // Filed before the write, as the movie may answer inside it; unfiled
+    // when the write fails, so that no later answer finds a request that
+    // never reached the movie.
+    try {
+        setXmlVariable("xmlRequest", document);
+    } catch (...) {
+        const auto found = myRequests.find(id);
+        if (found != myRequests.end() && found->second.get() == filed)
+            myRequests.erase(found);
+        throw;
+    }
 }
 
 void SwfWindow::onXmlResponse(IXMLDOMDocument2Ptr document)

@@ -91,7 +91,8 @@ public:
     void setXmlVariable(const std::string& name, IXMLDOMDocument2Ptr document);
     void sendXmlCommand(IXMLDOMDocument2Ptr document);
     // Takes the request over. A request still pending under the same id is
-    // dropped.
+    // dropped; one that cannot be written is dropped before the error
+    // reaches the caller.
     void sendXmlRequest(Request* request);
     // The movie's FSCommand "xmlResponse".
     void onXmlResponse(IXMLDOMDocument2Ptr document);

@@ -250,6 +250,9 @@ HRESULT STDMETHODCALLTYPE FlashStandIn::put_BGColor(BSTR color)
 HRESULT STDMETHODCALLTYPE FlashStandIn::SetVariable(BSTR name, BSTR value)
 {
     const std::wstring variable = Bstr::toString(name);
+    const auto failure = myVariableFailures.find(variable);
+    if (failure != myVariableFailures.end())
+        return failure->second;
     const std::wstring text = Bstr::toString(value);
     myMovie.writeVariable(variable, text);
     record(L"set", {variable, text});
@@ -524,6 +527,15 @@ HRESULT STDMETHODCALLTYPE FlashStandIn::SetFunctionFailure(BSTR name, HRESULT re
     if (SUCCEEDED(result))
         return E_INVALIDARG;
     myMovie.setFunctionFailure(Bstr::toString(name), result);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FlashStandIn::SetVariableFailure(BSTR name, HRESULT result)
+{
+    if (SUCCEEDED(result))
+        myVariableFailures.erase(Bstr::toString(name));
+    else
+        myVariableFailures[Bstr::toString(name)] = result;
     return S_OK;
 }
 

@@ -45,6 +45,10 @@ struct IFlashStandIn : public IUnknown {
 
     // The lines the movie shows in the window, joined by "\n".
     virtual HRESULT STDMETHODCALLTYPE GetShownLines(BSTR* lines) = 0;
+
+    // From now on SetVariable of the variable fails with the HRESULT and
+    // writes nothing; S_OK lets it succeed again.
+    virtual HRESULT STDMETHODCALLTYPE SetVariableFailure(BSTR name, HRESULT result) = 0;
 };
 
 __CRT_UUID_DECL(IFlashStandIn,

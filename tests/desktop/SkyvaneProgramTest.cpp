@@ -1,6 +1,10 @@
 #include "SkyvaneRun.h"
 
+#include "PollUntil.h"
+
+#include "ipc/PipeClient.h"
 #include "util/RegistryUtil.h"
+#include "util/Scoped.h"
 
 #include <gtest/gtest.h>
 
@@ -50,6 +54,29 @@ std::string noteText(HWND dialog)
     char text[2048] = "";
     SendMessageA(textArea, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     return text;
+}
+
+// Writes each text with its zero byte on one connection, reads nothing and
+// closes it, as a broken client would.
+bool sendUnreadAndClose(const std::vector<std::string>& texts)
+{
+    // The server takes a moment to listen again after the client before.
+    WaitNamedPipeA(APP_PIPE, 5000);
+    const par::ScopedHandle pipe(
+        CreateFileA(APP_PIPE, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    bool written = static_cast<bool>(pipe);
+    for (const std::string& text : texts) {
+        DWORD count = 0;
+        written = written && WriteFile(pipe.get(), text.c_str(), static_cast<DWORD>(text.size()) + 1, &count, nullptr);
+    }
+    return written;
+}
+
+// True once a client is served "activate" again, well within the server's
+// limit for one request.
+bool activateIsServed()
+{
+    return test::pollUntil([] { return test::pipeRequest(APP_PIPE, "activate", 2000) == "true"; }, 8000, 100);
 }
 
 class SkyvaneProgramTest : public ::testing::Test {
@@ -228,6 +255,32 @@ TEST_F(SkyvaneProgramTest, SuspendIsAnsweredOnlyAfterTheMovieAnswered)
     EXPECT_GE(GetTickCount() - sent, 1400u);
     EXPECT_TRUE(run.transcriptHas(L"set", L"xmlRequest", L"id=\"suspend\""));
     EXPECT_TRUE(run.transcriptHas(L"fscommand", L"xmlResponse", L"id=\"suspend\""));
+    EXPECT_EQ(0, closeAndWait(run));
+}
+
+TEST_F(SkyvaneProgramTest, BrokenPipeClientsDoNotKeepTheNextClientOut)
+{
+    SkyvaneRun run(test::MovieReplacements{{"request suspend <", "request hold never\nrequest suspend <"}});
+    ASSERT_NE(nullptr, startUp(run, L""));
+
+    // An empty request, whose answer no id could find, then one left unread.
+    ASSERT_TRUE(sendUnreadAndClose({"", "activate"}));
+    EXPECT_TRUE(activateIsServed());
+
+    // An id that would not come back from the movie as it went: answered empty at once.
+    WaitNamedPipeA(APP_PIPE, 5000);
+    par::PipeClient client(APP_PIPE);
+    client.start();
+    std::string answer = "none";
+    EXPECT_TRUE(client.sendRequest("activate\r\n", 5000, answer));
+    EXPECT_EQ("", answer);
+    client.connect(false, 2000);
+
+    // A request that the movie never answers, from a client that closed with
+    // another request still queued.
+    ASSERT_TRUE(sendUnreadAndClose({"hold", "activate"}));
+    EXPECT_TRUE(run.waitForTranscript(L"set", L"xmlRequest", L"id=\"hold\"", 5000));
+    EXPECT_TRUE(activateIsServed());
     EXPECT_EQ(0, closeAndWait(run));
 }
 

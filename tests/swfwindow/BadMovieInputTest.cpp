@@ -2,6 +2,10 @@
 
 #include "LogCapture.h"
 
+#include "util/Scoped.h"
+
+#include <thread>
+
 namespace {
 
 // Calls and requests that the built-in interface cannot carry out as asked:
@@ -70,6 +74,45 @@ TEST_F(BadMovieInputTest, FileThatIsNoPictureIsReportedAsALoadFailure)
               errorCodeOf(L"saveAsPng", {folder.file(L"text.png"), folder.file(L"out.png")}));
     EXPECT_EQ(L"IDS_PICTURE_LOAD_ERROR", askedTexts().at(0));
     EXPECT_FALSE(exists(L"out.png"));
+}
+
+TEST_F(BadMovieInputTest, PipesAreNotReadAsFiles)
+{
+    // Pipes whose server never writes, as the program's own pipe is while its
+    // UI thread waits: a read would wait for ever, so the test breaks reads
+    // off after a while.
+    const std::wstring pipe = L"\\\\.\\pipe\\partest-silent-" + std::to_wstring(GetCurrentProcessId());
+    std::vector<par::ScopedHandle> instances;
+    for (int i = 0; i < 3; ++i)
+        instances.emplace_back(CreateNamedPipeW(pipe.c_str(), PIPE_ACCESS_DUPLEX,
+                                                PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
+                                                PIPE_UNLIMITED_INSTANCES, 4096, 4096, 0, nullptr));
+    const par::ScopedHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::thread breaker([&] {
+        if (WaitForSingleObject(done.get(), 3000) == WAIT_TIMEOUT) {
+            for (par::ScopedHandle& instance : instances)
+                instance.reset();
+        }
+    });
+
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(L"<undefined/>", fireCall(L"loadText", {pipe}));
+    EXPECT_EQ(text(L"false"), fireCall(L"isSwfFile", {pipe}));
+    EXPECT_EQ(std::to_wstring(ERROR_ACCESS_DENIED), errorCodeOf(L"saveAsPng", {pipe, folder.file(L"out.png")}));
+    EXPECT_LT(GetTickCount() - start, 2000u);
+    SetEvent(done.get());
+    breaker.join();
+}
+
+TEST_F(BadMovieInputTest, CharactersThatXmlCannotCarryAreReplacedAndTheCallIsAnswered)
+{
+    EXPECT_EQ(L"<undefined/>", fireFlashCall(L"<invoke name=\"getServerConnectionState\" returntype=\"xml\">"
+                                             L"<arguments><string>\x01</string></arguments></invoke>"));
+    listener.answer = [](const std::wstring&, const std::vector<std::wstring>&) { return L"<string>l</string>"; };
+    EXPECT_EQ(L"<string>l</string>",
+              fireFlashCall(L"<invoke name=\"echo\" returntype=\"xml\"><arguments>"
+                            L"<string>a\x01" L"b&#1;c&#xFFFE;d&#65;\xD83D\xDE00</string></arguments></invoke>"));
+    EXPECT_EQ(std::vector<std::wstring>{L"call echo [a\uFFFDb\uFFFDc\uFFFDdA\xD83D\xDE00]"}, listener.calls);
 }
 
 TEST_F(BadMovieInputTest, UnparsableNumbersAndFlagsChangeNothing)

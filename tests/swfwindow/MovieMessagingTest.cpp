@@ -105,6 +105,18 @@ TEST_F(MovieMessagingTest, RequestSentAgainUnderAPendingIdDropsTheOlderOne)
     EXPECT_EQ(1, newer.deleted);
 }
 
+TEST_F(MovieMessagingTest, RequestThatCannotBeWrittenIsDroppedAndNoLaterAnswerFindsIt)
+{
+    RequestFate fate;
+    standIn->SetVariableFailure(_bstr_t(L"xmlRequest"), E_FAIL);
+    EXPECT_THROW(window->sendXmlRequest(new TrackedRequest("suspend", fate)), _com_error);
+    EXPECT_EQ(1, fate.deleted);
+
+    fireFsCommand(L"xmlResponse", L"<asyncResponse id=\"suspend\"/>");
+    EXPECT_EQ(0, fate.completed);
+    EXPECT_EQ("SwfWindow::onXmlResponse(), request not found, id=suspend\n", appLog.text());
+}
+
 TEST_F(MovieMessagingTest, RequestMayFileASuccessorUnderItsOwnIdWhileAnswered)
 {
     RequestFate first;

@@ -213,13 +213,13 @@ unsigned PipeServer::run()
         }
         if (connected && !isStopRequested())
             serveClient();
-        // A client that leaves its last answer unread would hold the flush.
-        if (isStopRequested()) {
-            DisconnectNamedPipe(myPipe.get());
-            return 1;
-        }
-        FlushFileBuffers(myPipe.get());
+        // No flush: a connection ends only when its client went or broke the
+        // alternation of requests and answers (an empty, over-long or failed
+        // read), so no answer is owed, and a client that never reads would
+        // hold a flush, and the server, for good.
         DisconnectNamedPipe(myPipe.get());
+        if (isStopRequested())
+            return 1;
     }
 }
 
@@ -277,6 +277,7 @@ bool PipeServer::passToUiThread(const std::string& request, std::string& respons
     Application::handOff(new RequestCall(new AsyncRequestImpl(myExchange)));
 
     HANDLE events[] = {getStopEvent(), myRequestDone.get()};
+    const DWORD start = GetTickCount();
     for (;;) {
         const DWORD result = WaitForMultipleObjects(2, events, FALSE, CLIENT_CHECK_MS);
         if (result == WAIT_OBJECT_0 + 1) {
@@ -286,18 +287,34 @@ bool PipeServer::passToUiThread(const std::string& request, std::string& respons
         }
         // A client that went gives the only instance back to the next one,
         // however long the UI thread keeps its request.
-        if (result == WAIT_TIMEOUT && isClientConnected())
+        const bool waiting = result == WAIT_TIMEOUT && isClientConnected();
+        if (waiting && GetTickCount() - start < ANSWER_TIMEOUT_MS)
             continue;
+        if (waiting)
+            logSevere("server: no answer in time, answered empty, request=" + request);
         myExchange->abandon();
         myExchange.reset();
-        return false;
+        return waiting;
     }
 }
 
+// Asking a served instance to listen tells its state without touching its
+// messages: it stays "closing" once the client closed, even while requests
+// that the client sent before are still queued, which a peek would report
+// as a client still there.
 bool PipeServer::isClientConnected()
 {
-    return PeekNamedPipe(myPipe.get(), nullptr, 0, nullptr, nullptr, nullptr)
-        || GetLastError() != ERROR_BROKEN_PIPE;
+    if (ConnectNamedPipe(myPipe.get(), &myOverlapped))
+        return true;
+    const DWORD error = GetLastError();
+    if (error == ERROR_IO_PENDING) {
+        // Not served after all: take the listen back.
+        DWORD ignored = 0;
+        CancelIo(myPipe.get());
+        GetOverlappedResult(myPipe.get(), &myOverlapped, &ignored, TRUE);
+        return false;
+    }
+    return error == ERROR_PIPE_CONNECTED;
 }
 
 } // namespace par

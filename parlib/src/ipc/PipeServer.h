@@ -22,6 +22,10 @@ public:
     // How often the pipe thread looks whether the client of a request that
     // waits for the UI thread is still there.
     static constexpr DWORD CLIENT_CHECK_MS = 250;
+    // How long the pipe thread waits for the UI thread's answer before it
+    // answers "" and serves the next client: well above the movie's normal
+    // answering time, so that no single request holds the only instance.
+    static constexpr DWORD ANSWER_TIMEOUT_MS = 30000;
 
     // One request on its way through the UI thread. Complete it exactly once;
     // it is gone afterwards.
@@ -64,8 +68,9 @@ private:
     // Waits for the pending overlapped operation or the stop request; false
     // when it failed or was cancelled by the stop.
     bool finishIo(DWORD& transferred);
-    // Hands the request to the UI thread and waits for its answer; false
-    // when the server was stopped or the client went meanwhile.
+    // Hands the request to the UI thread and waits for its answer, "" when
+    // none came in time; false when the server was stopped or the client
+    // went meanwhile.
     bool passToUiThread(const std::string& request, std::string& response);
     bool isClientConnected();
 

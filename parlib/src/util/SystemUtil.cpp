@@ -155,19 +155,6 @@ std::wstring withoutCarriageReturns(const std::wstring& text)
     return out;
 }
 
-bool readWholeFile(const std::wstring& path, std::string& bytes)
-{
-    const ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return false;
-    char piece[READ_PIECE];
-    DWORD read = 0;
-    while (ReadFile(file.get(), piece, sizeof piece, &read, nullptr) && read > 0)
-        bytes.append(piece, read);
-    return true;
-}
-
 bool writeAll(HANDLE file, const std::string& bytes)
 {
     size_t done = 0;
@@ -233,10 +220,30 @@ std::wstring FileVersion::toString() const
            toWString(revision);
 }
 
+bool readFileBytes(const std::wstring& path, std::string& bytes, size_t limit)
+{
+    const ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return false;
+    if (GetFileType(file.get()) != FILE_TYPE_DISK) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    char piece[READ_PIECE];
+    DWORD read = 0;
+    while (bytes.size() < limit
+           && ReadFile(file.get(), piece, static_cast<DWORD>(std::min(sizeof piece, limit - bytes.size())),
+                       &read, nullptr)
+           && read > 0)
+        bytes.append(piece, read);
+    return true;
+}
+
 std::wstring readTextFile(const std::wstring& path)
 {
     std::string bytes;
-    if (!readWholeFile(path, bytes))
+    if (!readFileBytes(path, bytes))
         return std::wstring();
     std::wstring text;
     if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {

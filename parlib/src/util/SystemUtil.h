@@ -20,7 +20,13 @@ struct FileVersion {
     std::wstring toString() const;
 };
 
-// The whole text of a file read in text mode; "" when it cannot be opened.
+// Appends the first bytes of a file, up to the limit (the whole file by
+// default; 0 only opens it). False, with the last error set, when the path
+// cannot be opened or names no file on a disk: a pipe, a serial port or a
+// console may block a read for ever.
+bool readFileBytes(const std::wstring& path, std::string& bytes, size_t limit = static_cast<size_t>(-1));
+// The whole text of a file read in text mode; "" when it cannot be read as
+// readFileBytes reads.
 // A UTF-8 or UTF-16 byte-order mark decides the decoding; without one each
 // byte is one character.
 std::wstring readTextFile(const std::wstring& path);

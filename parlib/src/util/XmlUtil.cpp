@@ -3,6 +3,8 @@
 #include "util/ComUtil.h"
 #include "util/StringUtil.h"
 
+#include <algorithm>
+
 // MinGW's import libraries lack these two identifiers.
 extern "C" {
 const CLSID CLSID_DOMDocument30 = {0xF5078F32, 0xC551, 0x11D3, {0x89, 0xB9, 0x00, 0x00, 0xF8, 0x1F, 0xE2, 0x21}};
@@ -143,7 +145,73 @@ std::wstring escaped(const std::wstring& text, bool attribute)
     return out;
 }
 
+const wchar_t REPLACEMENT_CHARACTER = 0xFFFD;
+const unsigned long LAST_CODE_POINT = 0x10FFFF;
+
+bool isXmlCharacter(unsigned long code)
+{
+    return code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF)
+        || (code >= 0xE000 && code <= 0xFFFD) || (code >= 0x10000 && code <= LAST_CODE_POINT);
+}
+
+int digitValue(wchar_t c, unsigned long base)
+{
+    if (c >= L'0' && c <= L'9')
+        return c - L'0';
+    if (base == 16 && c >= L'a' && c <= L'f')
+        return c - L'a' + 10;
+    if (base == 16 && c >= L'A' && c <= L'F')
+        return c - L'A' + 10;
+    return -1;
+}
+
+// The length of the character reference ("&#" digits ";" or "&#x" hex
+// digits ";") that starts at the position, its code point in code (past
+// the last code point when larger); 0 when none starts there.
+size_t characterReference(const std::wstring& text, size_t at, unsigned long& code)
+{
+    if (text.compare(at, 2, L"&#") != 0)
+        return 0;
+    size_t i = at + 2;
+    const unsigned long base = i < text.size() && text[i] == L'x' ? 16 : 10;
+    if (base == 16)
+        ++i;
+    const size_t digits = i;
+    code = 0;
+    for (int value = 0; i < text.size() && (value = digitValue(text[i], base)) >= 0; ++i)
+        code = std::min(code * base + static_cast<unsigned long>(value), LAST_CODE_POINT + 1);
+    if (i == digits || i == text.size() || text[i] != L';')
+        return 0;
+    return i + 1 - at;
+}
+
+bool isSurrogatePair(const std::wstring& text, size_t at)
+{
+    return at + 1 < text.size() && text[at] >= 0xD800 && text[at] <= 0xDBFF && text[at + 1] >= 0xDC00
+        && text[at + 1] <= 0xDFFF;
+}
+
 } // namespace
+
+std::wstring withXmlCharactersOnly(const std::wstring& text)
+{
+    std::wstring out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned long code = 0;
+        const size_t reference = text[i] == L'&' ? characterReference(text, i, code) : 0;
+        if (reference > 0 && !isXmlCharacter(code)) {
+            out += REPLACEMENT_CHARACTER;
+            i += reference - 1;
+        } else if (isSurrogatePair(text, i)) {
+            out += text[i];
+            out += text[++i];
+        } else {
+            out += isXmlCharacter(static_cast<unsigned long>(text[i])) ? text[i] : REPLACEMENT_CHARACTER;
+        }
+    }
+    return out;
+}
 
 std::wstring escapeXmlText(const std::wstring& text)
 {

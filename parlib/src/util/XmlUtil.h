@@ -46,6 +46,11 @@ std::wstring escapeXmlText(const std::wstring& text);
 // and the double quote as an entity too.
 std::wstring escapeXmlAttribute(const std::wstring& text);
 
+// The text with every character that XML 1.0 cannot carry, raw or as a
+// character reference, replaced by U+FFFD, so that a document spoilt only
+// by such characters loads.
+std::wstring withXmlCharactersOnly(const std::wstring& text);
+
 // The text converted character by character; empty for a null BSTR.
 std::string bstrToString(BSTR text);
 

@@ -3,7 +3,10 @@
 //                                      requests starting "hold" are never answered
 //   pipe_peer client PIPE REQUEST...   sends the requests and prints each answer
 //                                      as "answer:<text>" or "failed"
-//   pipe_peer unread PIPE REQUEST      sends the request and never reads its answer
+//   pipe_peer unread PIPE REQUEST [NEXT]
+//                                      sends the request and never reads its answer;
+//                                      NEXT "empty" then sends an empty message,
+//                                      "long" one longer than the server's buffer
 //   pipe_peer raw PIPE STOP_EVENT      a plain synchronous echo server, made as
 //                                      another user's program could make the pipe
 #include "LoopApplication.h"
@@ -70,7 +73,7 @@ int call(const char* pipeName, int count, char** requests)
     return 0;
 }
 
-int sendUnread(const char* pipeName, const char* request)
+int sendUnread(const char* pipeName, const char* request, const std::string& next)
 {
     HANDLE pipe = CreateFileA(pipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
                               nullptr);
@@ -78,6 +81,11 @@ int sendUnread(const char* pipeName, const char* request)
         return 1;
     DWORD written = 0;
     WriteFile(pipe, request, static_cast<DWORD>(std::strlen(request)) + 1, &written, nullptr);
+    if (next == "empty")
+        WriteFile(pipe, "", 0, &written, nullptr);
+    else if (next == "long")
+        WriteFile(pipe, std::string(par::PipeServer::BUFFER_SIZE + 1, 'x').c_str(), par::PipeServer::BUFFER_SIZE + 1,
+                  &written, nullptr);
     // The test ends this process.
     Sleep(INFINITE);
     return 0;
@@ -114,8 +122,8 @@ int main(int argc, char** argv)
     const std::string mode = argc > 1 ? argv[1] : "";
     if (argc >= 3 && mode == "client")
         return call(argv[2], argc - 3, argv + 3);
-    if (argc == 4 && mode == "unread")
-        return sendUnread(argv[2], argv[3]);
+    if ((argc == 4 || argc == 5) && mode == "unread")
+        return sendUnread(argv[2], argv[3], argc == 5 ? argv[4] : "");
     if (argc == 4) {
         HANDLE stop = OpenEventA(SYNCHRONIZE, FALSE, argv[3]);
         if (!stop)
@@ -126,6 +134,6 @@ int main(int argc, char** argv)
             return serveRaw(argv[2], stop);
     }
     std::fprintf(stderr, "usage: pipe_peer server|raw PIPE STOP_EVENT | client PIPE REQUEST... "
-                         "| unread PIPE REQUEST\n");
+                         "| unread PIPE REQUEST [empty|long]\n");
     return 2;
 }

@@ -191,11 +191,20 @@ TEST_F(PipeServerBetweenProcesses, HandlerThatThrowsIsAnsweredEmptyAndTheLoopGoe
 
 TEST_F(PipeServerBetweenProcesses, StopWhileAClientLeavesItsAnswerUnreadIsPrompt)
 {
-    Peer peer("unread " + myName + " activate");
-    ASSERT_TRUE(myApp.runUntil([&] { return myHandler.requests.size() == 1; }, 10000));
-    // Let the answer reach the pipe before the stop.
-    myApp.runUntil([] { return false; }, 100);
-    expectPromptStop(myServer);
+    // Whatever the client sends next: nothing, an empty message, or one too long.
+    for (const std::string next : {"", " empty", " long"}) {
+        SCOPED_TRACE(next);
+        const std::string name = test::uniquePipeName();
+        AwkwardHandler handler;
+        auto server = std::make_unique<PipeServer>(name);
+        server->setHandler(&handler);
+        server->start();
+        Peer peer("unread " + name + " activate" + next);
+        ASSERT_TRUE(myApp.runUntil([&] { return handler.requests.size() == 1; }, 10000));
+        // Let the answer, and what follows it, reach the pipe before the stop.
+        myApp.runUntil([] { return false; }, 100);
+        expectPromptStop(server);
+    }
 }
 
 TEST(PipeSquatting, PipeMadeFirstByAnotherProcessIsRefused)
