@@ -13,6 +13,7 @@
 #include <ocidl.h>
 #include <oleidl.h>
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -127,6 +128,7 @@ public:
     HRESULT STDMETHODCALLTYPE GetReturnValueCount(long* count) override;
     HRESULT STDMETHODCALLTYPE GetReturnValue(long index, BSTR* value) override;
     HRESULT STDMETHODCALLTYPE GetShownLines(BSTR* lines) override;
+    HRESULT STDMETHODCALLTYPE SetVariableFailure(BSTR name, HRESULT result) override;
 
 private:
     FlashStandIn();
@@ -173,6 +175,8 @@ private:
     Transcript myTranscript;
     // One slot per FlashCall being fired, innermost last.
     std::vector<std::optional<std::wstring>> myReturnSlots;
+    // Variables whose writes fail, with their HRESULT.
+    std::map<std::wstring, HRESULT> myVariableFailures;
 };
 
 } // namespace standin

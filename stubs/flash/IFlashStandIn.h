@@ -45,6 +45,10 @@ struct IFlashStandIn : public IUnknown {
 
     // The lines the movie shows in the window, joined by "\n".
     virtual HRESULT STDMETHODCALLTYPE GetShownLines(BSTR* lines) = 0;
+
+    // SetVariable of the variable fails with the HRESULT from now on, and
+    // the write is neither kept nor logged.
+    virtual HRESULT STDMETHODCALLTYPE SetVariableFailure(BSTR name, HRESULT result) = 0;
 };
 
 __CRT_UUID_DECL(IFlashStandIn,

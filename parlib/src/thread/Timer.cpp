@@ -1,5 +1,7 @@
 #include "thread/Timer.h"
 
+#include "util/ExceptionUtil.h"
+
 #include <map>
 
 namespace par {
@@ -86,7 +88,7 @@ void Timer::removeListener(Listener* listener)
 void CALLBACK Timer::timerProc(HWND, UINT, UINT_PTR id, DWORD)
 {
     if (Timer* timer = theRegistry.find(id))
-        timer->fire();
+        callGuarded("Timer::timerProc()", [timer] { timer->fire(); });
 }
 
 void Timer::fire()
