@@ -99,13 +99,14 @@ void Timer::fire()
     bool* outerFlag = myDestroyedFlag;
     myDestroyedFlag = &destroyed;
 
-    onTick();
+    // Exceptions stop here, so that the flag is always put back.
+    callGuarded("Timer::onTick()", [this] { onTick(); });
     if (!destroyed) {
         for (Listener* listener : myListeners.snapshot()) {
             // One listener may remove (and delete) another during the tick.
             if (!myListeners.contains(listener))
                 continue;
-            listener->onTimer(this);
+            callGuarded("Timer listener", [this, listener] { listener->onTimer(this); });
             if (destroyed)
                 break;
         }
