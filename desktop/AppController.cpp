@@ -86,7 +86,10 @@ void AppController::setMovieVariable(const char* name, const char* value)
 void AppController::setOpen(bool open)
 {
     App* app = App::getInstance();
-    AppWindow* window = app->getMainWindow();
+    AppWindow* window = app ? app->getMainWindow() : nullptr;
+    // An "activate" may arrive after the main window has gone.
+    if (!window)
+        return;
     WINDOWPLACEMENT placement = {};
     placement.length = sizeof placement;
     GetWindowPlacement(window->getHandle(), &placement);

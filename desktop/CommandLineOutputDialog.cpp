@@ -78,6 +78,9 @@ CommandLineOutputDialog::~CommandLineOutputDialog()
 {
     if (myOkButton)
         myOkButton->removeControlEventHandler(this);
+    // The controls use the font: they go first.
+    while (par::Window* child = getFirstChild())
+        delete child;
 }
 
 void CommandLineOutputDialog::setNote(const std::string& note)

@@ -3,6 +3,7 @@
 #include "htmlwindow/HtmlWindow.h"
 
 #include "app/Application.h"
+#include "util/ExceptionUtil.h"
 #include "util/Log.h"
 #include "util/StringUtil.h"
 #include "util/SystemUtil.h"
@@ -34,7 +35,8 @@ public:
     {
         switch (id) {
         case DOWNLOAD_COMPLETE:
-            myTooltip->place();
+            // The browser's frames lie below.
+            par::callGuarded("TrayTooltipPart page listener", [this] { myTooltip->place(); });
             return S_OK;
         case ON_QUIT:
             detach();
@@ -140,6 +142,9 @@ void TrayTooltipPart::makeWindow()
 void TrayTooltipPart::place()
 {
     makeWindow();
+    // The page's listener may ask while the factory is still making the page.
+    if (!myPage)
+        return;
     myPage->setBrowserSize(0, 0);
     // A page without a document measures nothing.
     SIZE content = {0, 0};

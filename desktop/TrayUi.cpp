@@ -14,6 +14,7 @@
 #include "util/StringUtil.h"
 #include "util/SystemUtil.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -27,6 +28,19 @@ static_assert(sizeof(NOTIFYICONDATAA) == 508, "the full-size tray icon record");
 
 const char PRODUCT_TIP[] = "Skyvane 2.0";
 const int TIP_LIMIT = 127;
+// Beyond this a movie's value is no temperature; the picture rounds to int.
+constexpr double TEMPERATURE_LIMIT = 1000;
+
+bool isTemperature(double t)
+{
+    return std::isfinite(t) && std::fabs(t) < TEMPERATURE_LIMIT;
+}
+
+// The movie's temperature; false when it has none.
+bool parseTemperature(const std::wstring& text, double& t)
+{
+    return par::parseDouble(text, t) && isTemperature(t);
+}
 
 TrayColors defaultColors()
 {
@@ -143,7 +157,7 @@ void TrayUi::updateTipText()
     double temperature = 0;
     if (!myOwner->isConnected()) {
         status = "loading...";
-    } else if (!par::parseDouble(myOwner->getTemperature(), temperature)) {
+    } else if (!parseTemperature(myOwner->getTemperature(), temperature)) {
         status = par::toNarrow(myOwner->getLocationName());
         if (status.empty())
             status = "To see current temperature here, select home location.";
@@ -159,7 +173,7 @@ bool TrayUi::shouldShowTemperature()
     if (!myOwner->isConnected())
         return false;
     double temperature = 0;
-    if (!par::parseDouble(myOwner->getTemperature(), temperature))
+    if (!parseTemperature(myOwner->getTemperature(), temperature))
         return false;
     int age = 0;
     if (!par::parseInt(myOwner->getWeatherAgeSec(), age))
@@ -214,9 +228,11 @@ bool TrayUi::isBackgroundTransparent()
 HICON TrayUi::createTemperatureIcon()
 {
     double t = 0;
-    if (!par::parseDouble(myOwner->getTemperature(), t))
+    if (!parseTemperature(myOwner->getTemperature(), t))
         return nullptr;
     myOwner->convertCwfToUserValue(L"temperature", t);
+    if (!isTemperature(t))
+        return nullptr;
     return TemperatureIcon(t, getTextColor(), getBackgroundColor(), isBackgroundTransparent()).create();
 }
 

@@ -13,6 +13,7 @@
 #include "util/RegistryUtil.h"
 #include "util/Scoped.h"
 #include "util/StringUtil.h"
+#include "util/XmlUtil.h"
 
 #include <cwchar>
 #include <iterator>
@@ -213,7 +214,8 @@ public:
         const std::wstring path = Skyvane::getRegistryPath();
         if (par::openRegKeyForRead(key.receive(), HKEY_CURRENT_USER, path) == ERROR_SUCCESS)
             par::readRegString(key.get(), SPLASH_URL_VALUE, address);
-        return address;
+        // Text inside the answer's string element, as the movie sent it.
+        return par::escapeXmlText(address);
     }
 
     static std::wstring detectLocationCoordinates(ProductCall& call, const Arguments& args)

@@ -63,21 +63,24 @@ bool FlashHost::loadSwf(SwfWindow* swf)
     return true;
 }
 
-void FlashHost::shutdown()
+bool FlashHost::shutdown()
 {
     SwfWindow* swf = getSwfWindow();
     if (!swf) {
         par::logSevere("FlashHost.shutdown. SwfWindow is not created yet.");
-        return;
+        return false;
     }
     if (myShutdownRequested)
-        return;
-    myShutdownRequested = true;
+        return true;
     try {
-        swf->setVariable("shutdown", "");
+        if (swf->setVariable("shutdown", "") != 0)
+            return false;
     } catch (const _com_error& error) {
         par::logSevere("FlashHost::shutdown(), the movie is not told\n" + swfWindow::comErrorText(error));
+        return false;
     }
+    myShutdownRequested = true;
+    return true;
 }
 
 void FlashHost::onEvent(const std::wstring& name, std::wstring& response,

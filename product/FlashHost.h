@@ -19,7 +19,8 @@ public:
     // True when the control took the movie's path.
     bool loadSwf(SwfWindow* swf);
     // Asks the movie, once, to shut down; it answers with "shutdownDone".
-    void shutdown();
+    // False when the movie could not be told, and so will not answer.
+    bool shutdown();
 
     void onEvent(const std::wstring& name, std::wstring& response,
                  const htmlWindow::RequestParameters& parameters) override;

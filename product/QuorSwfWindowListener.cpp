@@ -68,7 +68,12 @@ void QuorSwfWindowListener::detectLocationCoordinates(SwfWindow* swf, IXMLDOMDoc
     int timeoutMs = 0;
     if (!par::parseInt(par::getXmlAttributeByPath(rootOf(request), L"timeoutMs"), timeoutMs))
         timeoutMs = 0;
+    // The wait dispatches messages: the window, and this listener that it
+    // owns, may be gone after it.
+    const HWND window = swf->getHandle();
     const location::Fix fix = location::detectLocation(timeoutMs);
+    if (par::Window::fromHwnd(window) != swf)
+        return;
     IXMLDOMElementPtr root = rootOf(response);
     if (fix.outcome == location::Fix::SUCCESS) {
         par::setXmlAttribute(root, "latitude", coordinateText(fix.latitude));

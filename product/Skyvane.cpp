@@ -59,6 +59,8 @@ std::wstring Skyvane::getRegistryPath()
 FlashHost* Skyvane::createFlashHost()
 {
     myFlashHost.reset(new FlashHost());
+    // Nested into the programs' windows, but ours to delete.
+    myFlashHost->setHeldElsewhere(true);
     myFlashHost->setText("FlashHost");
     myFlashHost->setPicturePath(L"data\\images\\get_flash_player.gif");
     par::FileVersion required;
@@ -91,8 +93,9 @@ void Skyvane::exit()
 
 void Skyvane::shutdownFlashHost()
 {
-    if (myFlashHost)
-        myFlashHost->shutdown();
+    // A movie that could not be told will never confirm: end as without it.
+    if (myFlashHost && !myFlashHost->shutdown())
+        close();
 }
 
 void Skyvane::loadFullscreenDisplayMode()

@@ -38,6 +38,8 @@ public:
     // Lets the movie finish before the program ends, when the movie is one
     // of ours; otherwise ends the program at once.
     void exit();
+    // Asks the movie to shut down; ends the program at once when the movie
+    // cannot be told.
     void shutdownFlashHost();
     TrayColors* getTrayColors() const { return myTrayColors.get(); }
     par::FullscreenDisplayMode& getFullscreenDisplayMode() { return myFullscreenDisplayMode; }

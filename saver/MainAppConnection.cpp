@@ -5,6 +5,7 @@
 #include "ipc/PipeClient.h"
 #include "util/Log.h"
 
+#include <chrono>
 #include <string>
 
 const char* const MainAppConnection::PIPE_NAME = "\\\\.\\pipe\\par\\quor" "\\app";
@@ -36,14 +37,15 @@ void MainAppConnection::suspend()
         myController->close();
 }
 
-void MainAppConnection::resume()
+void MainAppConnection::resume(DWORD timeoutMs)
 {
-    if (!myClient->isConnected())
+    std::unique_lock<std::timed_mutex> lock(myResumeMutex, std::chrono::milliseconds(timeoutMs));
+    if (!lock.owns_lock() || !myClient->isConnected())
         return;
     par::logInfo("Resume main-app");
     std::string answer;
-    if (myClient->sendRequest("resume", INFINITE, answer))
+    if (myClient->sendRequest("resume", timeoutMs, answer))
         par::logInfo("main-app resumed.");
     // A second close of the saver must not resume the desktop program twice.
-    myClient->connect(false, INFINITE);
+    myClient->connect(false, timeoutMs);
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <mutex>
 
 namespace par {
 class PipeClient;
@@ -18,6 +19,7 @@ public:
     static const char* const PIPE_NAME;
     static constexpr DWORD CONNECT_TIMEOUT_MS = 5000;
     static constexpr DWORD SUSPEND_TIMEOUT_MS = 5000;
+    static constexpr DWORD RESUME_TIMEOUT_MS = 5000;
 
     explicit MainAppConnection(SaverController* controller);
     ~MainAppConnection();
@@ -26,10 +28,12 @@ public:
 
     // Closes the saver afterwards when the user made input meanwhile.
     void suspend();
-    // Only after a suspend that connected, and once.
-    void resume();
+    // Only after a suspend that connected, and once; from any thread.
+    void resume(DWORD timeoutMs = INFINITE);
 
 private:
+    // The UI thread and the hang monitor's may both resume.
+    std::timed_mutex myResumeMutex;
     // Not owned.
     SaverController* myController;
     std::unique_ptr<par::PipeClient> myClient;

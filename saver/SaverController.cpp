@@ -111,8 +111,10 @@ SaverController::~SaverController()
 LRESULT SaverController::handleSaverMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (isUserInput(message)) {
-        // The movie decides when to end; before it starts, input ends the saver.
-        myInputSeen = true;
+        // The movie decides when to end; before it starts, input ends the
+        // saver. The system's own move as the window appears is no input.
+        if (message != WM_MOUSEMOVE || hasMouseMovedAway(lParam))
+            myInputSeen = true;
         return 0;
     }
     switch (message) {
@@ -216,11 +218,15 @@ bool SaverController::hasInputArrived()
     MSG msg;
     while (myWindow && PeekMessageA(&msg, myWindow, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE))
         DispatchMessageA(&msg);
-    // Mouse moves are left out: the system makes one itself as the window appears.
-    for (UINT button : {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN})
-        while (myWindow && PeekMessageA(&msg, myWindow, button, button, PM_REMOVE))
+    for (UINT input : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN})
+        while (myWindow && PeekMessageA(&msg, myWindow, input, input, PM_REMOVE))
             DispatchMessageA(&msg);
     return myInputSeen;
+}
+
+void SaverController::resumeMainApp(DWORD timeoutMs)
+{
+    myConnection->resume(timeoutMs);
 }
 
 void SaverController::onCreate(HWND window)

@@ -42,8 +42,10 @@ public:
     void close();
     // Applies the facade's fullscreen display mode, or restores the user's.
     void applyFullscreenDisplayMode();
-    // Also takes the user's keys and clicks that wait in the queue.
+    // Also takes the user's keys, clicks and moves that wait in the queue.
     bool hasInputArrived();
+    // Resumes a suspended desktop program within the time; from any thread.
+    void resumeMainApp(DWORD timeoutMs);
 
 private:
     SaverController();

@@ -1,5 +1,6 @@
 #include "saver/SaverFlashHandler.h"
 
+#include "saver/MainAppConnection.h"
 #include "saver/SaverController.h"
 
 #include "swfwindow/ComDiagnostics.h"
@@ -47,6 +48,8 @@ void SaverFlashHandler::onSwfWindowCreated(SwfWindow* swf)
 
 void SaverFlashHandler::onFlashNotResponding()
 {
+    // A desktop program that we suspended must not stay so after us.
+    SaverController::instance().resumeMainApp(MainAppConnection::RESUME_TIMEOUT_MS);
     ExitProcess(1);
 }
 

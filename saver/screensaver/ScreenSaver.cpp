@@ -102,7 +102,8 @@ int runSaverWindow(HINSTANCE instance, HWND parent)
     if (!window)
         return 0;
     hMainWindow = window;
-    MSG msg;
+    // A loop that fails at once ends with 0.
+    MSG msg = {};
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
@@ -110,15 +111,15 @@ int runSaverWindow(HINSTANCE instance, HWND parent)
     return static_cast<int>(msg.wParam);
 }
 
-bool movedTooFar(LPARAM lParam)
+} // namespace
+
+bool hasMouseMovedAway(LPARAM lParam)
 {
     const int x = static_cast<short>(LOWORD(lParam));
     const int y = static_cast<short>(HIWORD(lParam));
     return std::abs(x - theStartingCursor.x) > MOUSE_SLACK
         || std::abs(y - theStartingCursor.y) > MOUSE_SLACK;
 }
-
-} // namespace
 
 LRESULT WINAPI DefScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -133,7 +134,7 @@ LRESULT WINAPI DefScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPAR
             return 0;
         break;
     case WM_MOUSEMOVE:
-        if (movedTooFar(lParam))
+        if (hasMouseMovedAway(lParam))
             PostMessageA(window, WM_CLOSE, 0, 0);
         return 0;
     case WM_KEYDOWN:

@@ -24,3 +24,6 @@ BOOL WINAPI RegisterDialogClasses(HANDLE instance);
 // buttons and a mouse move past a few pixels, destroys the window on
 // WM_CLOSE and ends the loop on WM_DESTROY. In the preview: DefWindowProc.
 LRESULT WINAPI DefScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// True when a mouse move of the full-screen window (its lParam) lies farther
+// than the mouse may drift from where the cursor was as the saver started.
+bool hasMouseMovedAway(LPARAM lParam);

@@ -2,6 +2,8 @@
 
 #include "swfwindow/ShockwaveFlash.h"
 
+#include "util/ExceptionUtil.h"
+
 #include <vector>
 
 using ShockwaveFlashObjects::DIID__IShockwaveFlashEvents;
@@ -73,16 +75,18 @@ HRESULT STDMETHODCALLTYPE EventConnectionPoint::GetConnectionPointContainer(
 
 HRESULT STDMETHODCALLTYPE EventConnectionPoint::Advise(IUnknown* sink, DWORD* cookie)
 {
-    if (!cookie)
-        return E_POINTER;
-    *cookie = 0;
-    IDispatch* events = nullptr;
-    if (!sink || FAILED(sink->QueryInterface(DIID__IShockwaveFlashEvents,
-                                             reinterpret_cast<void**>(&events))) || !events)
-        return CONNECT_E_CANNOTCONNECT;
-    *cookie = ++myLastCookie;
-    mySinks[*cookie] = events;
-    return S_OK;
+    return par::callGuarded("EventConnectionPoint::Advise()", E_UNEXPECTED, [&]() -> HRESULT {
+        if (!cookie)
+            return E_POINTER;
+        *cookie = 0;
+        IDispatch* events = nullptr;
+        if (!sink || FAILED(sink->QueryInterface(DIID__IShockwaveFlashEvents,
+                                                 reinterpret_cast<void**>(&events))) || !events)
+            return CONNECT_E_CANNOTCONNECT;
+        *cookie = ++myLastCookie;
+        mySinks[*cookie] = events;
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE EventConnectionPoint::Unadvise(DWORD cookie)

@@ -4,6 +4,7 @@
 #include "MovieXml.h"
 #include "StandInModule.h"
 
+#include "util/ExceptionUtil.h"
 #include "util/Log.h"
 #include "util/StringUtil.h"
 
@@ -210,111 +211,123 @@ HRESULT STDMETHODCALLTYPE FlashStandIn::put_BackgroundColor(long color)
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::put_Movie(BSTR movie)
 {
-    const std::wstring path = Bstr::toString(movie);
-    MovieScript script;
-    std::wstring error;
-    const HRESULT result = loadMovieScript(path, script, error);
-    if (FAILED(result)) {
-        par::getLog("standin.flash")
-            ->severe("FlashStandIn::put_Movie(), " + par::toNarrow(error) + ", path=" +
-                     par::toNarrow(path));
-        record(L"load-failed", {path, error});
-        return result;
-    }
-    const std::wstring folder = folderName(path);
-    if (!script.transcript.empty() && !myTranscript.open(resolvePath(folder, script.transcript)))
-        par::getLog("standin.flash")
-            ->severe("FlashStandIn::put_Movie(), cannot open the transcript " +
-                     par::toNarrow(script.transcript));
-    stopMovie();
-    myMovie.start(script, folder);
-    myActions = script.actions;
-    myReadyState = FLASH_READYSTATE_LOADING;
-    myView.setTitle(fileName(path));
-    myView.setLines(myMovie.lines());
-    record(L"load", {path});
-    const WPARAM generation = myGeneration;
-    mySchedule.plan(0, [this, generation] { runLoadStep(0, generation); });
-    return S_OK;
+    return par::callGuarded("FlashStandIn::put_Movie()", E_UNEXPECTED, [&]() -> HRESULT {
+        const std::wstring path = Bstr::toString(movie);
+        MovieScript script;
+        std::wstring error;
+        const HRESULT result = loadMovieScript(path, script, error);
+        if (FAILED(result)) {
+            par::getLog("standin.flash")
+                ->severe("FlashStandIn::put_Movie(), " + par::toNarrow(error) + ", path=" +
+                         par::toNarrow(path));
+            record(L"load-failed", {path, error});
+            return result;
+        }
+        const std::wstring folder = folderName(path);
+        if (!script.transcript.empty() && !myTranscript.open(resolvePath(folder, script.transcript)))
+            par::getLog("standin.flash")
+                ->severe("FlashStandIn::put_Movie(), cannot open the transcript " +
+                         par::toNarrow(script.transcript));
+        stopMovie();
+        myMovie.start(script, folder);
+        myActions = script.actions;
+        myReadyState = FLASH_READYSTATE_LOADING;
+        myView.setTitle(fileName(path));
+        myView.setLines(myMovie.lines());
+        record(L"load", {path});
+        const WPARAM generation = myGeneration;
+        mySchedule.plan(0, [this, generation] { runLoadStep(0, generation); });
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::put_BGColor(BSTR color)
 {
-    COLORREF background;
-    if (!parseHashColor(Bstr::toString(color), background))
-        return E_INVALIDARG;
-    myView.setBackground(background);
-    return S_OK;
+    return par::callGuarded("FlashStandIn::put_BGColor()", E_UNEXPECTED, [&]() -> HRESULT {
+        COLORREF background;
+        if (!parseHashColor(Bstr::toString(color), background))
+            return E_INVALIDARG;
+        myView.setBackground(background);
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::SetVariable(BSTR name, BSTR value)
 {
-    const std::wstring variable = Bstr::toString(name);
-    const auto failure = myVariableFailures.find(variable);
-    if (failure != myVariableFailures.end())
-        return failure->second;
-    const std::wstring text = Bstr::toString(value);
-    myMovie.writeVariable(variable, text);
-    record(L"set", {variable, text});
-    if (variable == L"xmlRequest")
-        answerRequest(text);
-    // A movie notices a variable on its next frame, never inside the write.
-    for (const MovieScript::Action& action : myMovie.reactionsTo(variable, text))
-        planAction(action);
-    return S_OK;
+    return par::callGuarded("FlashStandIn::SetVariable()", E_UNEXPECTED, [&]() -> HRESULT {
+        const std::wstring variable = Bstr::toString(name);
+        const std::wstring text = Bstr::toString(value);
+        const auto failure = myVariableFailures.find(variable);
+        if (failure != myVariableFailures.end())
+            return failure->second;
+        myMovie.writeVariable(variable, text);
+        record(L"set", {variable, text});
+        if (variable == L"xmlRequest")
+            answerRequest(text);
+        // A movie notices a variable on its next frame, never inside the write.
+        for (const MovieScript::Action& action : myMovie.reactionsTo(variable, text))
+            planAction(action);
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::GetVariable(BSTR name, BSTR* value)
 {
-    if (!value)
-        return E_POINTER;
-    *value = nullptr;
-    std::wstring text;
-    if (!myMovie.readVariable(Bstr::toString(name), text))
-        return E_FAIL;
-    *value = Bstr(text).release();
-    return S_OK;
+    return par::callGuarded("FlashStandIn::GetVariable()", E_UNEXPECTED, [&]() -> HRESULT {
+        if (!value)
+            return E_POINTER;
+        *value = nullptr;
+        std::wstring text;
+        if (!myMovie.readVariable(Bstr::toString(name), text))
+            return E_FAIL;
+        *value = Bstr(text).release();
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::CallFunction(BSTR request, BSTR* response)
 {
-    if (!response)
-        return E_POINTER;
-    *response = nullptr;
-    const std::wstring document = Bstr::toString(request);
-    std::wstring name;
-    std::vector<std::wstring> arguments;
-    const bool decoded = decodeInvoke(document, name, arguments);
-    myMovie.recordCall(decoded ? name : std::wstring(), document);
-    MovieScript::FunctionAnswer answer;
-    if (!decoded || mySchedule.hangs() || !myMovie.answerCall(name, arguments, answer)) {
-        answer = {std::wstring(), E_FAIL};
-    } else {
-        for (const std::wstring& callback : myMovie.callbacksOf(name))
-            fireFlashCall(callback, nullptr);
-    }
+    return par::callGuarded("FlashStandIn::CallFunction()", E_UNEXPECTED, [&]() -> HRESULT {
+        if (!response)
+            return E_POINTER;
+        *response = nullptr;
+        const std::wstring document = Bstr::toString(request);
+        std::wstring name;
+        std::vector<std::wstring> arguments;
+        const bool decoded = decodeInvoke(document, name, arguments);
+        myMovie.recordCall(decoded ? name : std::wstring(), document);
+        MovieScript::FunctionAnswer answer;
+        if (!decoded || mySchedule.hangs() || !myMovie.answerCall(name, arguments, answer)) {
+            answer = {std::wstring(), E_FAIL};
+        } else {
+            for (const std::wstring& callback : myMovie.callbacksOf(name))
+                fireFlashCall(callback, nullptr);
+        }
 
-    const std::wstring outcome = FAILED(answer.failure) ? L"fail " + hresultText(answer.failure)
-                                                        : answer.value;
-    if (!decoded)
-        arguments.assign(1, document);
-    // The fields of a call are as many as its arguments.
-    std::vector<std::wstring> fields{name, outcome};
-    fields.insert(fields.end(), arguments.begin(), arguments.end());
-    record(L"call", fields);
-    if (FAILED(answer.failure))
-        return answer.failure;
-    *response = Bstr(answer.value).release();
-    return S_OK;
+        const std::wstring outcome = FAILED(answer.failure) ? L"fail " + hresultText(answer.failure)
+                                                            : answer.value;
+        if (!decoded)
+            arguments.assign(1, document);
+        // The fields of a call are as many as its arguments.
+        std::vector<std::wstring> fields{name, outcome};
+        fields.insert(fields.end(), arguments.begin(), arguments.end());
+        record(L"call", fields);
+        if (FAILED(answer.failure))
+            return answer.failure;
+        *response = Bstr(answer.value).release();
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::SetReturnValue(BSTR returnValue)
 {
-    const std::wstring value = Bstr::toString(returnValue);
-    myMovie.recordReturnValue(value);
-    if (!myReturnSlots.empty())
-        myReturnSlots.back() = value;
-    return S_OK;
+    return par::callGuarded("FlashStandIn::SetReturnValue()", E_UNEXPECTED, [&]() -> HRESULT {
+        const std::wstring value = Bstr::toString(returnValue);
+        myMovie.recordReturnValue(value);
+        if (!myReturnSlots.empty())
+            myReturnSlots.back() = value;
+        return S_OK;
+    });
 }
 
 // --- IOleObject ---
@@ -341,27 +354,31 @@ HRESULT STDMETHODCALLTYPE FlashStandIn::GetClientSite(IOleClientSite** site)
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::Close(DWORD)
 {
-    stopMovie();
-    deactivate();
-    return S_OK;
+    return par::callGuarded("FlashStandIn::Close()", E_UNEXPECTED, [&]() -> HRESULT {
+        stopMovie();
+        deactivate();
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite,
                                                LONG, HWND parent, LPCRECT rect)
 {
-    switch (verb) {
-    case OLEIVERB_PRIMARY:
-    case OLEIVERB_SHOW:
-    case OLEIVERB_INPLACEACTIVATE:
-    case OLEIVERB_UIACTIVATE:
-        return activate(myClientSite ? myClientSite : activeSite, parent, rect);
-    case OLEIVERB_HIDE:
-        if (myView.handle())
-            ShowWindow(myView.handle(), SW_HIDE);
-        return S_OK;
-    default:
-        return E_NOTIMPL;
-    }
+    return par::callGuarded("FlashStandIn::DoVerb()", E_UNEXPECTED, [&]() -> HRESULT {
+        switch (verb) {
+        case OLEIVERB_PRIMARY:
+        case OLEIVERB_SHOW:
+        case OLEIVERB_INPLACEACTIVATE:
+        case OLEIVERB_UIACTIVATE:
+            return activate(myClientSite ? myClientSite : activeSite, parent, rect);
+        case OLEIVERB_HIDE:
+            if (myView.handle())
+                ShowWindow(myView.handle(), SW_HIDE);
+            return S_OK;
+        default:
+            return E_NOTIMPL;
+        }
+    });
 }
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::GetUserClassID(CLSID* clsid)
@@ -449,16 +466,20 @@ HRESULT STDMETHODCALLTYPE FlashStandIn::GetWindow(HWND* window)
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::InPlaceDeactivate()
 {
-    deactivate();
-    return S_OK;
+    return par::callGuarded("FlashStandIn::InPlaceDeactivate()", E_UNEXPECTED, [&]() -> HRESULT {
+        deactivate();
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::SetObjectRects(LPCRECT position, LPCRECT)
 {
-    if (!position)
-        return E_INVALIDARG;
-    myView.move(*position);
-    return S_OK;
+    return par::callGuarded("FlashStandIn::SetObjectRects()", E_UNEXPECTED, [&]() -> HRESULT {
+        if (!position)
+            return E_INVALIDARG;
+        myView.move(*position);
+        return S_OK;
+    });
 }
 
 // --- IConnectionPointContainer, IPersistStorage ---
@@ -488,73 +509,93 @@ HRESULT STDMETHODCALLTYPE FlashStandIn::GetClassID(CLSID* clsid)
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::FireFlashCall(BSTR request, BSTR* returnValue)
 {
-    if (!returnValue)
-        return E_POINTER;
-    *returnValue = nullptr;
-    std::wstring value;
-    if (!fireFlashCall(Bstr::toString(request), &value))
-        return S_FALSE;
-    *returnValue = Bstr(value).release();
-    return S_OK;
+    return par::callGuarded("FlashStandIn::FireFlashCall()", E_UNEXPECTED, [&]() -> HRESULT {
+        if (!returnValue)
+            return E_POINTER;
+        *returnValue = nullptr;
+        std::wstring value;
+        if (!fireFlashCall(Bstr::toString(request), &value))
+            return S_FALSE;
+        *returnValue = Bstr(value).release();
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::FireFSCommand(BSTR command, BSTR args)
 {
-    fireFsCommand(Bstr::toString(command), Bstr::toString(args));
-    return S_OK;
+    return par::callGuarded("FlashStandIn::FireFSCommand()", E_UNEXPECTED, [&]() -> HRESULT {
+        fireFsCommand(Bstr::toString(command), Bstr::toString(args));
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::FireReadyStateChange(long state)
 {
-    fireLong(DISPID_FLASH_READYSTATECHANGE, state);
-    return S_OK;
+    return par::callGuarded("FlashStandIn::FireReadyStateChange()", E_UNEXPECTED, [&]() -> HRESULT {
+        fireLong(DISPID_FLASH_READYSTATECHANGE, state);
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::FireProgress(long percent)
 {
-    fireLong(DISPID_FLASH_PROGRESS, percent);
-    return S_OK;
+    return par::callGuarded("FlashStandIn::FireProgress()", E_UNEXPECTED, [&]() -> HRESULT {
+        fireLong(DISPID_FLASH_PROGRESS, percent);
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::SetFunctionAnswer(BSTR name, BSTR valueElement)
 {
-    myMovie.setFunctionAnswer(Bstr::toString(name), Bstr::toString(valueElement));
-    return S_OK;
+    return par::callGuarded("FlashStandIn::SetFunctionAnswer()", E_UNEXPECTED, [&]() -> HRESULT {
+        myMovie.setFunctionAnswer(Bstr::toString(name), Bstr::toString(valueElement));
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::SetFunctionFailure(BSTR name, HRESULT result)
 {
-    if (SUCCEEDED(result))
-        return E_INVALIDARG;
-    myMovie.setFunctionFailure(Bstr::toString(name), result);
-    return S_OK;
+    return par::callGuarded("FlashStandIn::SetFunctionFailure()", E_UNEXPECTED, [&]() -> HRESULT {
+        if (SUCCEEDED(result))
+            return E_INVALIDARG;
+        myMovie.setFunctionFailure(Bstr::toString(name), result);
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::SetVariableFailure(BSTR name, HRESULT result)
 {
-    if (SUCCEEDED(result))
-        myVariableFailures.erase(Bstr::toString(name));
-    else
-        myVariableFailures[Bstr::toString(name)] = result;
-    return S_OK;
+    return par::callGuarded("FlashStandIn::SetVariableFailure()", E_UNEXPECTED, [&]() -> HRESULT {
+        if (SUCCEEDED(result))
+            myVariableFailures.erase(Bstr::toString(name));
+        else
+            myVariableFailures[Bstr::toString(name)] = result;
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::AddFunctionCallback(BSTR name, BSTR request)
 {
-    myMovie.addCallback(Bstr::toString(name), Bstr::toString(request));
-    return S_OK;
+    return par::callGuarded("FlashStandIn::AddFunctionCallback()", E_UNEXPECTED, [&]() -> HRESULT {
+        myMovie.addCallback(Bstr::toString(name), Bstr::toString(request));
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::SetRequestIgnored(BSTR id, VARIANT_BOOL ignored)
 {
-    myMovie.setRequestIgnored(Bstr::toString(id), ignored != VARIANT_FALSE);
-    return S_OK;
+    return par::callGuarded("FlashStandIn::SetRequestIgnored()", E_UNEXPECTED, [&]() -> HRESULT {
+        myMovie.setRequestIgnored(Bstr::toString(id), ignored != VARIANT_FALSE);
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::SetHang(VARIANT_BOOL hang)
 {
-    setHang(hang != VARIANT_FALSE);
-    return S_OK;
+    return par::callGuarded("FlashStandIn::SetHang()", E_UNEXPECTED, [&]() -> HRESULT {
+        setHang(hang != VARIANT_FALSE);
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::GetVariableWriteCount(long* count)
@@ -567,14 +608,16 @@ HRESULT STDMETHODCALLTYPE FlashStandIn::GetVariableWriteCount(long* count)
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::GetVariableWrite(long index, BSTR* name, BSTR* value)
 {
-    if (!name || !value)
-        return E_POINTER;
-    if (!inRange(myMovie.variableWrites(), index))
-        return E_INVALIDARG;
-    const MovieState::VariableWrite& write = myMovie.variableWrites()[static_cast<size_t>(index)];
-    *name = Bstr(write.name).release();
-    *value = Bstr(write.value).release();
-    return S_OK;
+    return par::callGuarded("FlashStandIn::GetVariableWrite()", E_UNEXPECTED, [&]() -> HRESULT {
+        if (!name || !value)
+            return E_POINTER;
+        if (!inRange(myMovie.variableWrites(), index))
+            return E_INVALIDARG;
+        const MovieState::VariableWrite& write = myMovie.variableWrites()[static_cast<size_t>(index)];
+        *name = Bstr(write.name).release();
+        *value = Bstr(write.value).release();
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::GetFunctionCallCount(long* count)
@@ -587,14 +630,16 @@ HRESULT STDMETHODCALLTYPE FlashStandIn::GetFunctionCallCount(long* count)
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::GetFunctionCall(long index, BSTR* name, BSTR* request)
 {
-    if (!name || !request)
-        return E_POINTER;
-    if (!inRange(myMovie.functionCalls(), index))
-        return E_INVALIDARG;
-    const MovieState::FunctionCall& call = myMovie.functionCalls()[static_cast<size_t>(index)];
-    *name = Bstr(call.name).release();
-    *request = Bstr(call.request).release();
-    return S_OK;
+    return par::callGuarded("FlashStandIn::GetFunctionCall()", E_UNEXPECTED, [&]() -> HRESULT {
+        if (!name || !request)
+            return E_POINTER;
+        if (!inRange(myMovie.functionCalls(), index))
+            return E_INVALIDARG;
+        const MovieState::FunctionCall& call = myMovie.functionCalls()[static_cast<size_t>(index)];
+        *name = Bstr(call.name).release();
+        *request = Bstr(call.request).release();
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::GetReturnValueCount(long* count)
@@ -607,23 +652,27 @@ HRESULT STDMETHODCALLTYPE FlashStandIn::GetReturnValueCount(long* count)
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::GetReturnValue(long index, BSTR* value)
 {
-    if (!value)
-        return E_POINTER;
-    if (!inRange(myMovie.returnValues(), index))
-        return E_INVALIDARG;
-    *value = Bstr(myMovie.returnValues()[static_cast<size_t>(index)]).release();
-    return S_OK;
+    return par::callGuarded("FlashStandIn::GetReturnValue()", E_UNEXPECTED, [&]() -> HRESULT {
+        if (!value)
+            return E_POINTER;
+        if (!inRange(myMovie.returnValues(), index))
+            return E_INVALIDARG;
+        *value = Bstr(myMovie.returnValues()[static_cast<size_t>(index)]).release();
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::GetShownLines(BSTR* lines)
 {
-    if (!lines)
-        return E_POINTER;
-    std::wstring text;
-    for (const std::wstring& line : myMovie.lines())
-        text += (text.empty() ? L"" : L"\n") + line;
-    *lines = Bstr(text).release();
-    return S_OK;
+    return par::callGuarded("FlashStandIn::GetShownLines()", E_UNEXPECTED, [&]() -> HRESULT {
+        if (!lines)
+            return E_POINTER;
+        std::wstring text;
+        for (const std::wstring& line : myMovie.lines())
+            text += (text.empty() ? L"" : L"\n") + line;
+        *lines = Bstr(text).release();
+        return S_OK;
+    });
 }
 
 // --- the movie playing ---

@@ -175,6 +175,7 @@ private:
     Transcript myTranscript;
     // One slot per FlashCall being fired, innermost last.
     std::vector<std::optional<std::wstring>> myReturnSlots;
+    // Variables whose writes fail, with their HRESULT.
     std::map<std::wstring, HRESULT> myVariableFailures;
 };
 

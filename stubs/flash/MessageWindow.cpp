@@ -2,6 +2,8 @@
 
 #include "StandInModule.h"
 
+#include "util/ExceptionUtil.h"
+
 namespace standin {
 
 namespace {
@@ -48,7 +50,7 @@ LRESULT CALLBACK MessageWindow::windowProc(HWND window, UINT message, WPARAM wPa
     }
     auto* self = reinterpret_cast<MessageWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self && (message == WM_TIMER || message >= WM_APP)) {
-        self->myHandler.onMessage(message, wParam);
+        par::callGuarded("standin MessageWindow", [&] { self->myHandler.onMessage(message, wParam); });
         return 0;
     }
     if (message == WM_NCDESTROY)

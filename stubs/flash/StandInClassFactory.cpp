@@ -3,6 +3,8 @@
 #include "FlashStandIn.h"
 #include "StandInModule.h"
 
+#include "util/ExceptionUtil.h"
+
 namespace standin {
 
 IClassFactory* StandInClassFactory::create()
@@ -49,12 +51,14 @@ ULONG STDMETHODCALLTYPE StandInClassFactory::Release()
 HRESULT STDMETHODCALLTYPE StandInClassFactory::CreateInstance(IUnknown* outer, REFIID riid,
                                                               void** object)
 {
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (outer)
-        return CLASS_E_NOAGGREGATION;
-    return FlashStandIn::create(riid, object);
+    return par::callGuarded("StandInClassFactory::CreateInstance()", E_UNEXPECTED, [&]() -> HRESULT {
+        if (!object)
+            return E_POINTER;
+        *object = nullptr;
+        if (outer)
+            return CLASS_E_NOAGGREGATION;
+        return FlashStandIn::create(riid, object);
+    });
 }
 
 HRESULT STDMETHODCALLTYPE StandInClassFactory::LockServer(BOOL lock)

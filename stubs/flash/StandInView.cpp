@@ -2,6 +2,8 @@
 
 #include "StandInModule.h"
 
+#include "util/ExceptionUtil.h"
+
 namespace standin {
 
 namespace {
@@ -114,12 +116,13 @@ LRESULT CALLBACK StandInView::windowProc(HWND window, UINT message, WPARAM wPara
         PAINTSTRUCT ps;
         view->myRedrawPending = false;
         HDC dc = BeginPaint(window, &ps);
-        view->paint(dc);
+        par::callGuarded("standin StandInView paint", [&] { view->paint(dc); });
         EndPaint(window, &ps);
         return 0;
     }
     case WM_PRINTCLIENT:
-        view->paint(reinterpret_cast<HDC>(wParam));
+        par::callGuarded("standin StandInView paint",
+                         [&] { view->paint(reinterpret_cast<HDC>(wParam)); });
         return 0;
     case WM_NCDESTROY:
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);

@@ -1,5 +1,7 @@
 #include "LocationStandIn.h"
 
+#include "util/ExceptionUtil.h"
+
 #include <atomic>
 #include <thread>
 
@@ -85,13 +87,15 @@ public:
             return E_INVALIDARG;
         if (FAILED(theScript.registration))
             return theScript.registration;
-        ++theOpenRegistrations;
-        myRegisteredAt = GetTickCount64();
-        myEvents = events;
-        myEvents->AddRef();
-        myStop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        myNotifier = std::thread(&Location::notify, this);
-        return S_OK;
+        return par::callGuarded("Location::RegisterForReport()", E_UNEXPECTED, [&]() -> HRESULT {
+            ++theOpenRegistrations;
+            myRegisteredAt = GetTickCount64();
+            myEvents = events;
+            myEvents->AddRef();
+            myStop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+            myNotifier = std::thread([this] { par::callGuarded("Location notifier", [this] { notify(); }); });
+            return S_OK;
+        });
     }
 
     HRESULT STDMETHODCALLTYPE UnregisterForReport(REFIID reportType) override
@@ -116,8 +120,10 @@ public:
             return HRESULT_FROM_WIN32(ERROR_NO_DATA);
         if (FAILED(theScript.getReport))
             return theScript.getReport;
-        *report = new LatLongReport();
-        return S_OK;
+        return par::callGuarded("Location::GetReport()", E_OUTOFMEMORY, [&]() -> HRESULT {
+            *report = new LatLongReport();
+            return S_OK;
+        });
     }
 
     HRESULT STDMETHODCALLTYPE GetReportStatus(REFIID, LocationReportStatus*) override { return E_NOTIMPL; }
@@ -183,10 +189,12 @@ public:
         *object = nullptr;
         if (outer)
             return CLASS_E_NOAGGREGATION;
-        Location* location = new Location();
-        const HRESULT result = location->QueryInterface(iid, object);
-        location->Release();
-        return result;
+        return par::callGuarded("LocationFactory::CreateInstance()", E_OUTOFMEMORY, [&]() -> HRESULT {
+            Location* location = new Location();
+            const HRESULT result = location->QueryInterface(iid, object);
+            location->Release();
+            return result;
+        });
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 };

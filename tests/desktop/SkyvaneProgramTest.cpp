@@ -85,9 +85,9 @@ protected:
     void TearDown() override { test::removeProductKey(); }
 
     // Started and through its start-up; the main window found.
-    HWND startUp(SkyvaneRun& run, const std::wstring& arguments)
+    HWND startUp(SkyvaneRun& run, const std::wstring& arguments, HANDLE output = nullptr)
     {
-        EXPECT_TRUE(run.start(arguments));
+        EXPECT_TRUE(run.start(arguments, output));
         EXPECT_TRUE(run.waitForLog("C++ startup END", START_MS)) << run.log();
         return run.findWindow(MAIN_WINDOW);
     }
@@ -151,6 +151,38 @@ TEST_F(SkyvaneProgramTest, StartsShowsTheMovieAndExitsThroughTheMoviesShutdown)
     EXPECT_EQ(0u, value);
     EXPECT_TRUE(readProductDword(L"", L"showCmd", value));
     EXPECT_FALSE(mutexExists("par.window.app"));
+}
+
+TEST_F(SkyvaneProgramTest, LogFileKeepsEveryLineWhenTheStandardOutputCannotBeWritten)
+{
+    SkyvaneRun run;
+    // Opened for reading only, every write to it fails, as writes to a GUI
+    // program's standard output may.
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    par::ScopedHandle output(CreateFileW((run.folder() + L"\\output.txt").c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, CREATE_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_NE(INVALID_HANDLE_VALUE, output.get());
+    ASSERT_NE(nullptr, startUp(run, L"", output.get()));
+    EXPECT_EQ(0, closeAndWait(run)) << run.log();
+    const std::string log = run.log();
+    for (const char* line : {"App.constructor() END: ", "C++ startup END: ", "Shutdown END: "})
+        EXPECT_NE(std::string::npos, log.find(line)) << line << "\n" << log;
+}
+
+TEST_F(SkyvaneProgramTest, SplashAddressWithMarkupComesBackToTheMovieAsItWasSaved)
+{
+    // As the movie sends the address, and as it must get it back.
+    const std::string address = "<string>http://example.com/?a=1&amp;b=&lt;i&gt;</string>";
+    SkyvaneRun run(test::MovieReplacements{{"fscommand quorReady\n",
+                     "fscommand quorReady\n"
+                     "flashcall <invoke name=\"saveSplashUrl\" returntype=\"xml\"><arguments>" + address
+                         + "</arguments></invoke>\n"
+                           "flashcall <invoke name=\"loadSplashUrl\" returntype=\"xml\"></invoke>\n"}});
+    ASSERT_NE(nullptr, startUp(run, L""));
+    ASSERT_TRUE(run.waitForTranscript(L"return", L"loadSplashUrl", L"", START_MS));
+    EXPECT_TRUE(run.transcriptHas(L"return", L"loadSplashUrl", std::wstring(address.begin(), address.end())));
+    EXPECT_EQ(0, closeAndWait(run)) << run.log();
 }
 
 TEST_F(SkyvaneProgramTest, HelpAndInvalidOptionsShowOnlyTheCommandLineDialog)

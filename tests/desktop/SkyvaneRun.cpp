@@ -32,7 +32,7 @@ SkyvaneRun::SkyvaneRun(const MovieReplacements& replacements)
 
 SkyvaneRun::~SkyvaneRun() = default;
 
-bool SkyvaneRun::start(const std::wstring& arguments)
+bool SkyvaneRun::start(const std::wstring& arguments, HANDLE output)
 {
     std::wstring commandLine = L"\"" + myFolder + L"\\skyvane.exe\"";
     if (!arguments.empty())
@@ -40,6 +40,7 @@ bool SkyvaneRun::start(const std::wstring& arguments)
     SetEnvironmentVariableW(L"FLASH_STANDIN_TRANSCRIPT", myTranscript.c_str());
     ChildOptions options;
     options.folder = myFolder.c_str();
+    options.output = output;
     myProcess = std::make_unique<ChildProcess>(commandLine, options);
     SetEnvironmentVariableW(L"FLASH_STANDIN_TRANSCRIPT", nullptr);
     return myProcess->started();

@@ -30,7 +30,8 @@ public:
     SkyvaneRun& operator=(const SkyvaneRun&) = delete;
 
     // Starts the program with the arguments; false when it cannot start.
-    bool start(const std::wstring& arguments);
+    // An output handle (inheritable) becomes its standard output and error.
+    bool start(const std::wstring& arguments, HANDLE output = nullptr);
     // True once the log holds the text; false when the time is up first.
     bool waitForLog(const std::string& text, unsigned timeoutMs) const;
     std::string log() const;

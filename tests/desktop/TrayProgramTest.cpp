@@ -107,3 +107,18 @@ TEST_F(TrayProgramTest, MovieThatAnswersNothingLeavesTheProgramIconAndTheStatusT
     PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(0, run.waitForExit(EXIT_MS)) << run.log();
 }
+
+TEST_F(TrayProgramTest, TemperatureFarOutOfRangeCountsAsNone)
+{
+    SkyvaneRun run(test::MovieReplacements{
+        {"function trayGetTemperature <string>21</string>", "function trayGetTemperature <string>1e30</string>"}});
+    HWND window = startInTray(run);
+    ASSERT_NE(nullptr, window);
+    ASSERT_TRUE(run.waitForTranscript(L"call", L"trayAdd", L"", START_MS));
+    // As without a temperature: the program icon, and the tip names the location.
+    EXPECT_TRUE(run.waitForTranscript(L"call", L"trayGetLocationName", L"", START_MS));
+    EXPECT_TRUE(shellHasIcon(window));
+    EXPECT_FALSE(run.transcriptHas(L"call", L"convertCwfToUserValue"));
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, run.waitForExit(EXIT_MS)) << run.log();
+}

@@ -360,6 +360,22 @@ TEST_F(TrayTooltipTest, PopupSitsAboveTheAnchorInsideTheScreenAndOnlyShowsConten
     EXPECT_FALSE(tooltip.isVisible());
 }
 
+TEST_F(TrayTooltipTest, PageLoadedWhileItIsBeingMadeIsPlacedOnceMade)
+{
+    FakePage* page = nullptr;
+    // A real browser reports the load inside the navigation that making the
+    // page starts, and the page's listener places the tooltip.
+    TrayTooltipPart tooltip([&page](TrayTooltipPart* placed, const std::wstring&) {
+        auto made = std::make_unique<FakePage>(true);
+        page = made.get();
+        placed->place();
+        return std::unique_ptr<TrayTooltipPart::Page>(std::move(made));
+    });
+    tooltip.setAnchor(300, 300);
+    ASSERT_NE(nullptr, page);
+    EXPECT_EQ(102, popupRect(tooltip).right - popupRect(tooltip).left);
+}
+
 TEST_F(TrayTooltipTest, PageWithoutPlateLogsAndStaysEmpty)
 {
     // The real page: under Wine it has no document, so no "plate" either.

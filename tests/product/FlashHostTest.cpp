@@ -93,6 +93,24 @@ TEST_F(FlashHostTest, MovieRoadEndsInTheShutdownHandshake)
     EXPECT_EQ("", myAppLog.text());
 }
 
+TEST_F(FlashHostTest, ShutdownThatCannotReachTheMovieClosesAtOnce)
+{
+    SwfWindow* swf = startNested(L"handshake.movie");
+    ASSERT_NE(nullptr, swf);
+    ComPtr<IFlashStandIn> standIn = standInOf(swf);
+    ASSERT_TRUE(standIn);
+    ASSERT_EQ(S_OK, standIn->SetVariableFailure(Bstr(L"shutdown").get(), E_FAIL));
+
+    // The movie will never confirm: each exit request closes as without it.
+    mySkyvane->exit();
+    EXPECT_EQ(1, mySkyvane->closes);
+    mySkyvane->exit();
+    EXPECT_EQ(2, mySkyvane->closes);
+    EXPECT_TRUE(variableValues(standIn.Get(), L"shutdown").empty());
+    EXPECT_NE(std::string::npos, myAppLog.text().find("FlashHost::shutdown(), the movie is not told"))
+        << myAppLog.text();
+}
+
 TEST_F(FlashHostTest, FacadeTakesItsNestedHostAlongBeforeTheHandler)
 {
     SwfWindow* swf = startNested(L"late.movie");

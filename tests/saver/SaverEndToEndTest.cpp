@@ -149,8 +149,15 @@ TEST_F(SaverTest, FullScreenWithoutDesktopProgramPlaysTheMovieUntilItsShutdownDo
 TEST_F(SaverTest, FullScreenSuspendsTheRunningDesktopProgramBeforeTheMovieAndResumesItAtTheEnd)
 {
     DesktopProgramStandIn desktop([this] { return movieLoaded(); });
+    std::unique_ptr<test::SaverProcess> saver;
+    // The system's own move where the cursor is, as the window appears, is no input.
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    desktop.beforeSuspendAnswer = [&] {
+        PostMessageA(saver->findWindow(SAVER_CLASS), WM_MOUSEMOVE, 0, MAKELPARAM(cursor.x, cursor.y));
+    };
     auto server = serveAppPipe(desktop);
-    auto saver = start(L"/s");
+    saver = start(L"/s");
     ASSERT_TRUE(ends(*saver));
     EXPECT_EQ(0u, saver->exitCode());
     ASSERT_EQ((std::vector<std::string>{"suspend", "resume"}), desktop.requests);
@@ -178,17 +185,26 @@ TEST_F(SaverTest, AnotherWindowTakingTheFocusClosesTheRunningSaver)
 
 TEST_F(SaverTest, InputBeforeTheStartEndsTheSaverWithoutLoadingTheMovie)
 {
-    DesktopProgramStandIn desktop([this] { return movieLoaded(); });
-    std::unique_ptr<test::SaverProcess> saver;
-    // The key reaches the saver while it waits for the desktop program.
-    desktop.beforeSuspendAnswer = [&] { PostMessageA(saver->findWindow(SAVER_CLASS), WM_KEYDOWN, 'A', 0); };
-    auto server = serveAppPipe(desktop);
-    saver = start(L"/s");
-    ASSERT_TRUE(ends(*saver));
-    EXPECT_EQ(0u, saver->exitCode());
-    EXPECT_FALSE(movieLoaded()) << transcript();
-    // What was suspended is resumed.
-    EXPECT_EQ((std::vector<std::string>{"suspend", "resume"}), desktop.requests);
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    // A key, and a mouse move well beyond the slack.
+    const MSG inputs[] = {{nullptr, WM_KEYDOWN, 'A', 0, 0, {}},
+                          {nullptr, WM_MOUSEMOVE, 0, MAKELPARAM(cursor.x + 40, cursor.y + 40), 0, {}}};
+    for (const MSG& input : inputs) {
+        DesktopProgramStandIn desktop([this] { return movieLoaded(); });
+        std::unique_ptr<test::SaverProcess> saver;
+        // The input reaches the saver while it waits for the desktop program.
+        desktop.beforeSuspendAnswer = [&] {
+            PostMessageA(saver->findWindow(SAVER_CLASS), input.message, input.wParam, input.lParam);
+        };
+        auto server = serveAppPipe(desktop);
+        saver = start(L"/s");
+        ASSERT_TRUE(ends(*saver)) << input.message;
+        EXPECT_EQ(0u, saver->exitCode()) << input.message;
+        EXPECT_FALSE(movieLoaded()) << input.message << "\n" << transcript();
+        // What was suspended is resumed.
+        EXPECT_EQ((std::vector<std::string>{"suspend", "resume"}), desktop.requests) << input.message;
+    }
 }
 
 TEST_F(SaverTest, PreviewRunsInTheGivenWindowAndNeverOpensThePipe)
@@ -309,14 +325,17 @@ TEST_F(SaverTest, ConfigureAnswersTheRoleScreenSaverConfig)
     EXPECT_NE(std::string::npos, transcript().find("screenSaverConfig")) << transcript();
 }
 
-TEST_F(SaverTest, HangingMovieEndsTheSaverWithExitCode1)
+TEST_F(SaverTest, HangingMovieResumesTheDesktopProgramAndEndsTheSaverWithExitCode1)
 {
     installMovie(test::winePath(SAVER_TEST_MOVIES "/hanging.movie"));
+    DesktopProgramStandIn desktop([this] { return movieLoaded(); });
+    auto server = serveAppPipe(desktop);
     auto saver = start(L"/s");
     ASSERT_TRUE(runUntil([&] { return transcriptHas("\thang"); }));
     // The monitor waits 2 s between pings and 10 s for an answer.
     ASSERT_TRUE(ends(*saver, 20000));
     EXPECT_EQ(1u, saver->exitCode());
+    EXPECT_EQ((std::vector<std::string>{"suspend", "resume"}), desktop.requests);
 }
 
 TEST_F(SaverTest, WithoutTheDesktopProgramInstalledTheSaverClosesAtOnce)

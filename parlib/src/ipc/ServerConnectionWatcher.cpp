@@ -1,6 +1,7 @@
 #include "ipc/ServerConnectionWatcher.h"
 
 #include "app/UiApplication.h"
+#include "util/ExceptionUtil.h"
 
 #include <wininet.h>
 
@@ -63,7 +64,9 @@ struct Probe {
 DWORD WINAPI runProbe(LPVOID parameter)
 {
     std::unique_ptr<std::shared_ptr<Probe>> probe(static_cast<std::shared_ptr<Probe>*>(parameter));
-    (*probe)->reachable = ServerConnectionWatcher::checkConnection((*probe)->url);
+    (*probe)->reachable = callGuarded("ServerConnectionWatcher probe", false, [&probe] {
+        return ServerConnectionWatcher::checkConnection((*probe)->url);
+    });
     SetEvent((*probe)->done.get());
     return 0;
 }

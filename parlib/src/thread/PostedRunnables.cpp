@@ -1,6 +1,7 @@
 #include "thread/PostedRunnables.h"
 
 #include "thread/Runnable.h"
+#include "util/ExceptionUtil.h"
 
 #include <map>
 #include <memory>
@@ -73,7 +74,7 @@ void PostedRunnables::run(Runnable* runnable)
     if (!runnable || !takeBack(runnable))
         return;
     std::unique_ptr<Runnable> owned(runnable);
-    owned->run();
+    callGuarded("PostedRunnables::run()", [&owned] { owned->run(); });
 }
 
 void PostedRunnables::discard(HWND window)

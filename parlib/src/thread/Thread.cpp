@@ -1,5 +1,7 @@
 #include "thread/Thread.h"
 
+#include "util/ExceptionUtil.h"
+
 namespace par {
 
 Thread::Thread()
@@ -90,7 +92,7 @@ bool Thread::isRunning() const
 DWORD WINAPI Thread::threadProc(LPVOID parameter)
 {
     Thread* self = static_cast<Thread*>(parameter);
-    unsigned result = self->run();
+    const unsigned result = callGuarded("Thread::threadProc()", 0u, [self] { return self->run(); });
     self->myFinished = true;
     SetEvent(self->myStoppedEvent.get());
     return result;

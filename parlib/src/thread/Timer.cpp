@@ -1,5 +1,7 @@
 #include "thread/Timer.h"
 
+#include "util/ExceptionUtil.h"
+
 #include <map>
 
 namespace par {
@@ -86,7 +88,7 @@ void Timer::removeListener(Listener* listener)
 void CALLBACK Timer::timerProc(HWND, UINT, UINT_PTR id, DWORD)
 {
     if (Timer* timer = theRegistry.find(id))
-        timer->fire();
+        callGuarded("Timer::timerProc()", [timer] { timer->fire(); });
 }
 
 void Timer::fire()
@@ -97,13 +99,14 @@ void Timer::fire()
     bool* outerFlag = myDestroyedFlag;
     myDestroyedFlag = &destroyed;
 
-    onTick();
+    // Exceptions stop here, so that the flag is always put back.
+    callGuarded("Timer::onTick()", [this] { onTick(); });
     if (!destroyed) {
         for (Listener* listener : myListeners.snapshot()) {
             // One listener may remove (and delete) another during the tick.
             if (!myListeners.contains(listener))
                 continue;
-            listener->onTimer(this);
+            callGuarded("Timer listener", [this, listener] { listener->onTimer(this); });
             if (destroyed)
                 break;
         }

@@ -1,5 +1,7 @@
 #include "util/TeeStream.h"
 
+#include <initializer_list>
+
 namespace par {
 
 teebuf::teebuf(std::streambuf* first, std::streambuf* second)
@@ -12,18 +14,26 @@ teebuf::int_type teebuf::overflow(int_type c)
     if (traits_type::eq_int_type(c, traits_type::eof()))
         return traits_type::not_eof(c);
     const char_type ch = traits_type::to_char_type(c);
-    if (myFirst && traits_type::eq_int_type(myFirst->sputc(ch), traits_type::eof()))
-        return traits_type::eof();
-    if (mySecond && traits_type::eq_int_type(mySecond->sputc(ch), traits_type::eof()))
-        return traits_type::eof();
-    return traits_type::not_eof(c);
+    for (std::streambuf** target : {&myFirst, &mySecond}) {
+        if (*target)
+            keepIf(!traits_type::eq_int_type((*target)->sputc(ch), traits_type::eof()), *target);
+    }
+    return myFirst || mySecond ? traits_type::not_eof(c) : traits_type::eof();
 }
 
 int teebuf::sync()
 {
-    const int first = myFirst ? myFirst->pubsync() : 0;
-    const int second = mySecond ? mySecond->pubsync() : 0;
-    return first == 0 && second == 0 ? 0 : -1;
+    for (std::streambuf** target : {&myFirst, &mySecond}) {
+        if (*target)
+            keepIf((*target)->pubsync() == 0, *target);
+    }
+    return myFirst || mySecond ? 0 : -1;
+}
+
+void teebuf::keepIf(bool succeeded, std::streambuf*& target)
+{
+    if (!succeeded)
+        target = nullptr;
 }
 
 teeostream::teeostream(std::ostream& first, std::ostream& second)

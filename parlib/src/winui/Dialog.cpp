@@ -1,6 +1,7 @@
 #include "winui/Dialog.h"
 
 #include "app/Application.h"
+#include "util/ExceptionUtil.h"
 #include "util/SystemUtil.h"
 
 #include <map>
@@ -61,9 +62,11 @@ INT_PTR CALLBACK Dialog::dialogProc(HWND handle, UINT message, WPARAM wParam, LP
     Dialog* dialog = dialogOf(handle);
     if (message == WM_ERASEBKGND)
         return dialog && dialog->myNoErase ? 1 : 0;
-    if (dialog)
-        return dialog->handleDialogMessage(message, wParam, lParam) ? TRUE : FALSE;
-    return 0;
+    if (!dialog)
+        return 0;
+    return callGuarded("Dialog::dialogProc()", INT_PTR(FALSE), [&] {
+        return INT_PTR(dialog->handleDialogMessage(message, wParam, lParam) ? TRUE : FALSE);
+    });
 }
 
 } // namespace par

@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "thread/Runnable.h"
+#include "util/ExceptionUtil.h"
 #include "util/Log.h"
 #include "util/StringUtil.h"
 #include "util/SystemUtil.h"
@@ -57,7 +58,8 @@ Window::~Window()
     children.swap(myChildren);
     for (Window* child : children) {
         child->myParent = nullptr;
-        delete child;
+        if (!child->myHeldElsewhere)
+            delete child;
     }
     if (myOwnsHandle && IsWindow(myHandle))
         DestroyWindow(myHandle);
@@ -129,7 +131,8 @@ LRESULT CALLBACK Window::windowProc(HWND handle, UINT message, WPARAM wParam, LP
     Window* window = fromHwnd(handle);
     if (!window)
         return DefWindowProcA(handle, message, wParam, lParam);
-    return window->routeMessage(message, wParam, lParam);
+    return callGuarded("Window::windowProc()", LRESULT(0),
+                       [&] { return window->routeMessage(message, wParam, lParam); });
 }
 
 LRESULT Window::routeMessage(UINT message, WPARAM wParam, LPARAM lParam)

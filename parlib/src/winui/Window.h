@@ -76,6 +76,9 @@ public:
     static LRESULT CALLBACK windowProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam);
 
     Window* getParent() const { return myParent; }
+    // For a window that its holder deletes: a parent that goes first only
+    // lets go of it.
+    void setHeldElsewhere(bool held) { myHeldElsewhere = held; }
     const std::list<Window*>& getChildren() const { return myChildren; }
     Window* getFirstChild() const;
 
@@ -125,6 +128,7 @@ private:
     Window* myParent = nullptr;
     bool myVisible = true;
     bool myOwnsHandle = false;
+    bool myHeldElsewhere = false;
     Layout* myLayout = nullptr;
     WNDPROC mySavedProc = nullptr;
     ListenerList<ControlEventHandler> myControlEventHandlers;

@@ -3,6 +3,7 @@
 #include "util/StringUtil.h"
 #include "util/SystemUtil.h"
 
+#include "LogCapture.h"
 #include "MessagePump.h"
 #include "TestApplication.h"
 #include "TestRunnable.h"
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -112,6 +114,11 @@ private:
     Window* myVictim;
 };
 
+class ThrowingRunnable : public par::Runnable {
+public:
+    void run() override { throw std::runtime_error("runnable failed"); }
+};
+
 class WindowTest : public ::testing::Test {
 protected:
     WindowTest()
@@ -158,6 +165,29 @@ TEST_F(WindowTest, DispatchersAreAskedInOrderUntilOneAnswers)
     EXPECT_EQ(55, window->sendMessage(PROBE, 0, 0));
     EXPECT_TRUE(last.saw(PROBE));
     EXPECT_TRUE(reachedClassProcedure(PROBE));
+}
+
+TEST_F(WindowTest, ExceptionsStopAtTheSystemsFramesAndAreLogged)
+{
+    // Unwinding into the system's frames would end an i686 process at once.
+    test::LogCapture log;
+    test::RecordingDispatcher throwing([](UINT message) -> LRESULT {
+        if (message == PROBE)
+            throw "handler failed";
+        return 0;
+    });
+    std::unique_ptr<Window> window(topLevel());
+    window->addWindowEventDispatcher(&throwing, false);
+    EXPECT_EQ(0, window->sendMessage(PROBE, 0, 0));
+    EXPECT_TRUE(log.contains("Window::windowProc() interrupted with exception: handler failed\n")) << log.text();
+
+    ASSERT_TRUE(window->asyncExec(new ThrowingRunnable()));
+    EXPECT_TRUE(test::pumpUntil(
+        [&] { return log.contains("PostedRunnables::run() interrupted with exception: runnable failed\n"); }, 2000))
+        << log.text();
+    // The window goes on.
+    EXPECT_EQ(0, window->sendMessage(PROBE, 0, 0));
+    EXPECT_EQ(2, throwing.count(PROBE));
 }
 
 TEST_F(WindowTest, UnansweredSizeRunsTheLayoutAndTheSavedProcedure)
