@@ -145,9 +145,12 @@ void App::loadShutdownBlockApi()
 
 void App::readDebugSettings()
 {
+    // Mostly absent: then MSXML is not woken for it at every start.
+    const std::wstring path = getApplicationDirPath() + L"\\" + DEBUG_SETTINGS_FILE;
+    if (!par::fileExists(path))
+        return;
     try {
         IXMLDOMDocument2Ptr document = par::createXmlDocument();
-        const std::wstring path = getApplicationDirPath() + L"\\" + DEBUG_SETTINGS_FILE;
         VARIANT_BOOL loaded = VARIANT_FALSE;
         if (FAILED(document->load(_variant_t(path.c_str()), &loaded)) || loaded != VARIANT_TRUE)
             return;
