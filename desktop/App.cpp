@@ -189,7 +189,6 @@ void App::constructPrimary()
 
     myAppController.reset(new AppController());
     loadAccelerators(IDR_ACCELERATORS);
-    fixOfflineMode();
     logStartup("App.constructor() END");
     getProgramShortcut()->setName("Skyvane.lnk");
     getProgramShortcut()->setArguments("-mt");
@@ -271,6 +270,10 @@ void App::initInstance()
     myFlashHost = mySkyvane->createFlashHost();
     window->nestFlashHost(myFlashHost);
     showFirstTime();
+    // Neither is seen before the message loop runs, for only then does the
+    // movie start: the window shows without waiting for them.
+    fixOfflineMode();
+    window->createTrayPart();
     if (myMode == MODE_SCREEN_SAVER) {
         par::Window* shown = myFullscreen ? static_cast<par::Window*>(window->getFullscreenWindow()) : window;
         if (GetForegroundWindow() != shown->getHandle()) {
