@@ -2,7 +2,7 @@
 // skyvane.exe and bench_minimal_host.exe, started in turns from one folder
 // of their own with the stand-in's product movie (the stand-in registered in
 // the prefix), so that the machine's load weighs on both alike. Prints the
-// medians of each and skyvane's ratio to the minimal host:
+// medians of each and the median of skyvane's ratios to the minimal host:
 // - from the process start to the main window's first show, and, on its
 //   own, to the movie loaded (the stand-in's ready state 4 in its transcript);
 // - idle in the tray ("-mt", the minimal host's window hidden), once the
@@ -201,14 +201,20 @@ void measureTray(const std::string& folder, const Program& program, Figures& fig
     figures.switchesPerSecond.push_back(before < 0 || after < 0 ? -1 : (after - before) * 1000.0 / IDLE_MS);
 }
 
+// The medians, and the median of skyvane's ratios to the minimal host turn
+// by turn: the machine's load drifts less within a turn than over the run.
 void printRow(const char* what, const char* unit, const std::vector<double>& skyvane,
               const std::vector<double>& host)
 {
-    const double ours = median(skyvane);
-    const double theirs = median(host);
-    std::printf("start: %-42s skyvane %7.1f %s  minimal host %7.1f %s", what, ours, unit, theirs, unit);
-    if (theirs > 0)
-        std::printf("  ratio %.2fx", ours / theirs);
+    std::vector<double> ratios;
+    for (size_t i = 0; i < skyvane.size() && i < host.size(); ++i) {
+        if (skyvane[i] >= 0 && host[i] > 0)
+            ratios.push_back(skyvane[i] / host[i]);
+    }
+    std::printf("start: %-42s skyvane %7.1f %s  minimal host %7.1f %s", what, median(skyvane), unit, median(host),
+                unit);
+    if (!ratios.empty())
+        std::printf("  ratio %.2fx", median(ratios));
     std::printf("\n");
 }
 
@@ -227,7 +233,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: bench_start SKYVANE_EXE MINIMAL_HOST_EXE SKYVANE_SCR MOVIE_SCRIPT [STARTS]\n");
         return 2;
     }
-    const int starts = argc > 5 ? std::atoi(argv[5]) : 9;
+    const int starts = argc > 5 ? std::atoi(argv[5]) : 15;
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     // Named "product", as the program's own folder is.
