@@ -145,9 +145,12 @@ void App::loadShutdownBlockApi()
 
 void App::readDebugSettings()
 {
+    // Mostly absent: then MSXML is not woken for it at every start.
+    const std::wstring path = getApplicationDirPath() + L"\\" + DEBUG_SETTINGS_FILE;
+    if (!par::fileExists(path))
+        return;
     try {
         IXMLDOMDocument2Ptr document = par::createXmlDocument();
-        const std::wstring path = getApplicationDirPath() + L"\\" + DEBUG_SETTINGS_FILE;
         VARIANT_BOOL loaded = VARIANT_FALSE;
         if (FAILED(document->load(_variant_t(path.c_str()), &loaded)) || loaded != VARIANT_TRUE)
             return;
@@ -186,7 +189,6 @@ void App::constructPrimary()
 
     myAppController.reset(new AppController());
     loadAccelerators(IDR_ACCELERATORS);
-    fixOfflineMode();
     logStartup("App.constructor() END");
     getProgramShortcut()->setName("Skyvane.lnk");
     getProgramShortcut()->setArguments("-mt");
@@ -268,6 +270,10 @@ void App::initInstance()
     myFlashHost = mySkyvane->createFlashHost();
     window->nestFlashHost(myFlashHost);
     showFirstTime();
+    // Neither is seen before the message loop runs, for only then does the
+    // movie start: the window shows without waiting for them.
+    fixOfflineMode();
+    window->createTrayPart();
     if (myMode == MODE_SCREEN_SAVER) {
         par::Window* shown = myFullscreen ? static_cast<par::Window*>(window->getFullscreenWindow()) : window;
         if (GetForegroundWindow() != shown->getHandle()) {

@@ -60,9 +60,13 @@ void AppWindow::createControls()
     layout->setConstraints(mainContainer.get(), FILL);
     addChild(mainContainer.release());
     myFullscreenWindow = new par::FullscreenWindow(this);
+    doLayout();
+}
+
+void AppWindow::createTrayPart()
+{
     if (App::getInstance()->getMode() == App::MODE_APP)
         myTrayPart = std::make_unique<TrayPart>(this);
-    doLayout();
 }
 
 void AppWindow::nestFlashHost(par::Window* flashHost, par::Container* target)

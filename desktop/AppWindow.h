@@ -25,6 +25,8 @@ public:
     void restorePlacement(bool activate) override;
 
     void createControls();
+    // The tray part, in the mode "app"; after the first show (see App::initInstance).
+    void createTrayPart();
     // Into the content host, or into the given container.
     void nestFlashHost(par::Window* flashHost, par::Container* target = nullptr);
     par::Container* getContentHost() const { return myContentHost; }

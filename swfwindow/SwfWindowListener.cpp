@@ -26,6 +26,30 @@ namespace {
 
 const DWORD FILE_BUFFER_LENGTH = 10000;
 
+// comdlg32 is loaded when a movie first asks for the dialog, not with the
+// program: it brings the printing libraries along, megabytes and tens of
+// milliseconds at every start for a dialog that most runs never open.
+BOOL getOpenFileName(OPENFILENAMEW* dialog)
+{
+    using GetOpenFileNameFunction = BOOL(WINAPI*)(OPENFILENAMEW*);
+    static const GetOpenFileNameFunction function = [] {
+        // From the system folder only, never from the program's or the current one.
+        wchar_t folder[MAX_PATH] = L"";
+        const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+        HMODULE library = length > 0 && length < MAX_PATH
+            ? LoadLibraryW((std::wstring(folder) + L"\\comdlg32.dll").c_str())
+            : nullptr;
+        return library ? reinterpret_cast<GetOpenFileNameFunction>(
+                             reinterpret_cast<void (*)()>(GetProcAddress(library, "GetOpenFileNameW")))
+                       : nullptr;
+    }();
+    if (!function) {
+        par::logSevere("SwfWindowListener::openFileDialog(), comdlg32.dll offers no GetOpenFileNameW");
+        return FALSE;
+    }
+    return function(dialog);
+}
+
 // The string argument at a DISPPARAMS index (the last argument is at 0);
 // empty when the control passed fewer arguments or no string.
 std::wstring stringArgument(const DISPPARAMS& params, UINT index)
@@ -407,7 +431,7 @@ void SwfWindowListener::openFileDialog(IXMLDOMDocument2Ptr request, IXMLDOMDocum
     dialog.lpstrFile = files.data();
     dialog.nMaxFile = FILE_BUFFER_LENGTH;
     dialog.Flags = flags;
-    if (!GetOpenFileNameW(&dialog))
+    if (!getOpenFileName(&dialog))
         return;
 
     const IXMLDOMNodePtr chosen = par::selectNode(documentElement(response), "files", true);

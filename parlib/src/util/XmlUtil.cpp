@@ -39,12 +39,93 @@ AttributePath splitAttributePath(const std::wstring& path)
     return {path.substr(0, slash), path.substr(slash + 1)};
 }
 
+// The document class's factory, asked for once per thread and COM
+// initialisation: CoCreateInstance looks the class up in the registry for
+// every document (a dozen wineserver round trips each under Wine), and the
+// hang monitor's pings alone make three documents every two seconds. As a
+// spy on the thread's COM initialisation it lets the factory go before the
+// thread's last CoUninitialize ends the apartment that handed it out, and
+// then leaves: the module it lives in may go with the apartment.
+class DocumentFactory final : public IInitializeSpy {
+public:
+    static HRESULT createDocument(IXMLDOMDocument2** document)
+    {
+        if (!ourThreadFactory) {
+            IClassFactory* classFactory = nullptr;
+            const HRESULT found = CoGetClassObject(CLSID_DOMDocument30, CLSCTX_ALL, nullptr, IID_IClassFactory,
+                                                   reinterpret_cast<void**>(&classFactory));
+            if (FAILED(found))
+                return found;
+            auto* factory = new DocumentFactory(classFactory);
+            // Without the spy nothing would let the factory go in time: it
+            // serves this one document only.
+            if (FAILED(CoRegisterInitializeSpy(factory, &factory->myCookie))) {
+                const HRESULT created = classFactory->CreateInstance(nullptr, IID_IXMLDOMDocument2,
+                                                                     reinterpret_cast<void**>(document));
+                factory->Release();
+                return created;
+            }
+            // The registration holds it from here on.
+            factory->Release();
+            ourThreadFactory = factory;
+        }
+        return ourThreadFactory->myClassFactory->CreateInstance(nullptr, IID_IXMLDOMDocument2,
+                                                                reinterpret_cast<void**>(document));
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override
+    {
+        if (id != IID_IUnknown && id != IID_IInitializeSpy) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        *object = static_cast<IInitializeSpy*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&myReferences)); }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const LONG references = InterlockedDecrement(&myReferences);
+        if (references == 0)
+            delete this;
+        return static_cast<ULONG>(references);
+    }
+
+    HRESULT STDMETHODCALLTYPE PreInitialize(DWORD, DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE PostInitialize(HRESULT result, DWORD, DWORD) override { return result; }
+    HRESULT STDMETHODCALLTYPE PreUninitialize(DWORD initializations) override
+    {
+        if (initializations == 1 && ourThreadFactory == this) {
+            ourThreadFactory = nullptr;
+            // May be the last reference to this object.
+            CoRevokeInitializeSpy(myCookie);
+        }
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE PostUninitialize(DWORD) override { return S_OK; }
+
+private:
+    explicit DocumentFactory(IClassFactory* classFactory) : myClassFactory(classFactory) {}
+    ~DocumentFactory() { myClassFactory->Release(); }
+
+    static thread_local DocumentFactory* ourThreadFactory;
+
+    LONG myReferences = 1;
+    ULARGE_INTEGER myCookie = {};
+    IClassFactory* myClassFactory;
+};
+
+thread_local DocumentFactory* DocumentFactory::ourThreadFactory = nullptr;
+
 } // namespace
 
 IXMLDOMDocument2Ptr createXmlDocument(const std::string& rootName)
 {
-    IXMLDOMDocument2Ptr document;
-    checkResult(document.CreateInstance(CLSID_DOMDocument30, nullptr, CLSCTX_ALL));
+    IXMLDOMDocument2* created = nullptr;
+    checkResult(DocumentFactory::createDocument(&created));
+    // The pointer takes the reference over.
+    IXMLDOMDocument2Ptr document(created, false);
     checkResult(document->put_async(VARIANT_FALSE));
     checkResult(document->put_validateOnParse(VARIANT_FALSE));
     checkResult(document->put_resolveExternals(VARIANT_FALSE));

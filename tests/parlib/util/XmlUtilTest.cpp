@@ -155,3 +155,16 @@ TEST_F(XmlUtil, FailedCallsThrowComErrors)
     EXPECT_THROW(formatXmlDocument(nullptr), _com_error);
     EXPECT_THROW(appendChildElement(createXmlDocument("root"), L""), _com_error);
 }
+
+// Documents come from a class factory kept for the thread's COM
+// initialisation: once the apartment has ended none is served from the
+// factory it handed out, and a new initialisation gets a factory again.
+TEST_F(XmlUtil, DocumentsComeOnlyWhileTheThreadHasCom)
+{
+    EXPECT_TRUE(createXmlDocument("first") != nullptr);
+    CoUninitialize();
+    EXPECT_THROW(createXmlDocument(), _com_error);
+    // TearDown ends this one.
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    EXPECT_TRUE(createXmlDocument("again") != nullptr);
+}
