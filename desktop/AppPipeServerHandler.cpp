@@ -4,6 +4,8 @@
 #include "desktop/AppController.h"
 #include "desktop/AppSkyvane.h"
 
+#include "swfwindow/InfiniteLoopMonitor.h"
+
 #include "util/Log.h"
 #include "util/StringUtil.h"
 #include "util/XmlUtil.h"
@@ -14,10 +16,10 @@ namespace {
 // an attribute value keeps no control character (tab, CR and LF come back
 // as blanks, the others are no XML at all), and the bytes 0xFE and 0xFF
 // would become the non-characters U+FFFE and U+FFFF. Answers to an empty id
-// are refused.
+// are refused, and the hang monitor's id belongs to the monitor alone.
 bool isForwardableId(const std::string& text)
 {
-    if (text.empty())
+    if (text.empty() || text == swfWindow::InfiniteLoopMonitor::PING_ID)
         return false;
     for (const char c : text) {
         const unsigned char byte = static_cast<unsigned char>(c);

@@ -21,7 +21,7 @@ void InfiniteLoopMonitor::Ping::run()
 }
 
 InfiniteLoopMonitor::PingRequest::PingRequest(std::weak_ptr<InfiniteLoopMonitor> monitor)
-    : SwfWindow::Request(makeDocument("ping")), myMonitor(monitor)
+    : SwfWindow::Request(makeDocument(PING_ID)), myMonitor(monitor)
 {
 }
 

@@ -20,6 +20,9 @@ class InfiniteLoopMonitor : public par::Thread {
 public:
     static constexpr DWORD IDLE_MS = 2000;
     static constexpr DWORD ANSWER_TIMEOUT_MS = 10000;
+    // The id of the monitor's requests: no other request may take it, or it
+    // would replace a pending ping and the movie would seem to hang.
+    static constexpr const char* PING_ID = "ping";
 
     // Work for the UI thread on behalf of a monitor. It may run after the
     // monitor is gone (its window was destroyed meanwhile): then it does
