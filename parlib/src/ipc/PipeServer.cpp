@@ -1,13 +1,10 @@
 #include "ipc/PipeServer.h"
 
 #include "app/Application.h"
+#include "util/ExceptionUtil.h"
 #include "util/Log.h"
 
-#include <comdef.h>
-
-#include <cstdio>
 #include <cstring>
-#include <exception>
 #include <mutex>
 
 namespace par {
@@ -90,27 +87,6 @@ private:
     std::shared_ptr<Exchange> myExchange;
 };
 
-namespace {
-
-std::string describeFailure()
-{
-    try {
-        throw;
-    } catch (const _com_error& error) {
-        char code[16];
-        std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(error.Error()));
-        return std::string("COM error ") + code;
-    } catch (const std::exception& error) {
-        return error.what();
-    } catch (const char* text) {
-        return text ? text : "";
-    } catch (...) {
-        return "unknown exception";
-    }
-}
-
-} // namespace
-
 bool PipeServer::Handler::handleSyncRequest(const std::string&, std::string&)
 {
     return false;
@@ -149,7 +125,7 @@ void PipeServer::RequestCall::run()
     try {
         exchange->handler->handleRequest(request);
     } catch (...) {
-        logSevere("server: request handler failed: " + describeFailure());
+        logSevere("server: request handler failed: " + describeCurrentException());
         if (!exchange->isCompleted())
             request->complete("");
     }
