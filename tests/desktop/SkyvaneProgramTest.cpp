@@ -1,3 +1,4 @@
+#include "PollUntil.h"
 #include "SkyvaneRun.h"
 
 #include "PollUntil.h"
@@ -200,8 +201,7 @@ TEST_F(SkyvaneProgramTest, HelpAndInvalidOptionsShowOnlyTheCommandLineDialog)
         HWND dialog = run.waitForWindow("#32770", START_MS);
         ASSERT_NE(nullptr, dialog);
         // Shown once it is complete.
-        for (int i = 0; i < 500 && !IsWindowVisible(dialog); ++i)
-            Sleep(20);
+        EXPECT_TRUE(test::pollUntil([&] { return IsWindowVisible(dialog) != FALSE; }, START_MS, 20));
         char title[128] = "";
         GetWindowTextA(dialog, title, sizeof title);
         EXPECT_STREQ("Skyvane 2.0 - command-line info", title);

@@ -1,3 +1,4 @@
+#include "PollUntil.h"
 #include "SkyvaneRun.h"
 
 #include <gtest/gtest.h>
@@ -29,12 +30,7 @@ bool shellHasIcon(HWND window)
 
 bool waitForVisibility(HWND window, bool visible)
 {
-    for (int i = 0; i < 100; ++i) {
-        if ((IsWindowVisible(window) != FALSE) == visible)
-            return true;
-        Sleep(50);
-    }
-    return false;
+    return test::pollUntil([&] { return (IsWindowVisible(window) != FALSE) == visible; }, 10000, 20);
 }
 
 void sendIconMouse(HWND window, UINT mouseMessage)

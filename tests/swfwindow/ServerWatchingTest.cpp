@@ -4,6 +4,7 @@
 #include "CountingServer.h"
 #include "LogCapture.h"
 #include "MessagePump.h"
+#include "PollUntil.h"
 
 #include "util/StringUtil.h"
 
@@ -132,11 +133,18 @@ TEST_F(ServerWatchingTest, DestroyingTheWindowEndsTheThreadsOfItsWatchers)
             started.push_back(OpenThread(SYNCHRONIZE, FALSE, id));
     }
     destroyWindow();
+    // A thread that has confirmed its stop may still be on its way out.
     int ended = 0;
-    for (HANDLE thread : started) {
-        ended += WaitForSingleObject(thread, 0) == WAIT_OBJECT_0 ? 1 : 0;
+    test::pollUntil(
+        [&] {
+            ended = 0;
+            for (HANDLE thread : started)
+                ended += WaitForSingleObject(thread, 0) == WAIT_OBJECT_0 ? 1 : 0;
+            return ended >= 2;
+        },
+        10000, 10);
+    for (HANDLE thread : started)
         CloseHandle(thread);
-    }
     EXPECT_GE(ended, 2) << "both watcher threads";
     test::pumpMessages(200);
 }

@@ -210,7 +210,7 @@ TEST_F(PipeServerTest, StopWhileWaitingForAClientEndsWithinTheHandshake)
     const DWORD start = GetTickCount();
     server->requestStopAndWait();
     EXPECT_LT(GetTickCount() - start, 1000u);
-    WaitForSingleObject(thread, 1000);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000)) << "the thread ends";
     DWORD code = 0;
     GetExitCodeThread(thread, &code);
     EXPECT_EQ(1u, code);

@@ -126,7 +126,7 @@ void expectPromptStop(std::unique_ptr<Owner>& owner)
     const DWORD start = GetTickCount();
     owner.reset();
     EXPECT_LT(GetTickCount() - start, 1000u);
-    WaitForSingleObject(thread, 1000);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000)) << "the thread ends";
     DWORD code = 0;
     GetExitCodeThread(thread, &code);
     CloseHandle(thread);

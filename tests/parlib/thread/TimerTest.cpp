@@ -112,7 +112,7 @@ TEST(Timer, ANewIntervalTakesEffectOnlyAfterStopAndStart)
     EXPECT_TRUE(journal.empty());
     timer.stop();
     timer.start();
-    EXPECT_TRUE(test::pumpUntil([&] { return !journal.empty(); }, 1000));
+    EXPECT_TRUE(test::pumpUntil([&] { return !journal.empty(); }, 5000));
 }
 
 TEST(Timer, DestructionDeletesOnlyTheOwnedListeners)
