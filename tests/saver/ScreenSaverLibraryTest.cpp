@@ -107,6 +107,8 @@ TEST_F(ScreenSaverLibraryTest, FullScreenWindowIgnoresSystemCommandsAndSmallMove
     HWND window = waitForWindow(*saver, SAVER_CLASS);
     ASSERT_NE(nullptr, window);
     EXPECT_EQ("create preview=0 instance=1\n", saver->output());
+    // Made first, shown a moment later.
+    EXPECT_TRUE(test::pumpUntil([&] { return IsWindowVisible(window) != FALSE; }, LIMIT_MS));
     const LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
     EXPECT_EQ(WS_POPUP | WS_VISIBLE, style & (WS_POPUP | WS_VISIBLE | WS_CHILD | WS_CAPTION));
     EXPECT_TRUE(GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
