@@ -44,7 +44,10 @@ bool runModalLoopUntil(const std::function<bool()>& condition, unsigned timeoutM
     theAnswer = false;
     theClosing = false;
     const UINT_PTR timer = SetTimer(nullptr, 0, 10, checkCondition);
-    MessageBoxW(nullptr, L"A modal loop of the test.", CAPTION, MB_OK);
+    // A box that ended before the timer closed it (seen once on a loaded
+    // machine) is opened again: the loop must last until the answer is known.
+    while (!theClosing && GetTickCount() - theStart < theTimeout)
+        MessageBoxW(nullptr, L"A modal loop of the test.", CAPTION, MB_OK);
     KillTimer(nullptr, timer);
     theCondition = nullptr;
     return theAnswer;

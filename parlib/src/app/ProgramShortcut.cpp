@@ -15,6 +15,9 @@ namespace par {
 
 namespace {
 
+const int DELETE_ATTEMPTS = 20;
+const DWORD DELETE_RETRY_MS = 50;
+
 std::wstring startupFolder()
 {
     wchar_t path[MAX_PATH];
@@ -124,8 +127,15 @@ void ProgramShortcut::removeProgramShortcut()
     if (!findLink(path, link.GetAddressOf()))
         return;
     link.Reset();
-    if (!DeleteFileW(path.c_str()))
-        logSevere("removeProgramShortcut(), Delete failure. error: " + toNarrow(lastErrorText()));
+    // Another reader of the folder (the shell, a scanner, a program listing
+    // the links) may hold the link open for a moment.
+    for (int attempt = 1; !DeleteFileW(path.c_str()); ++attempt) {
+        if (GetLastError() != ERROR_SHARING_VIOLATION || attempt == DELETE_ATTEMPTS) {
+            logSevere("removeProgramShortcut(), Delete failure. error: " + toNarrow(lastErrorText()));
+            return;
+        }
+        Sleep(DELETE_RETRY_MS);
+    }
 }
 
 } // namespace par

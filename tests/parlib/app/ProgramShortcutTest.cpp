@@ -8,6 +8,7 @@
 #include <wrl/client.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 using Microsoft::WRL::ComPtr;
@@ -161,6 +162,21 @@ TEST_F(ProgramShortcutTest, UninstallingRemovesOnlyTheFirstLinkFound)
     EXPECT_TRUE(myShortcut.isInstalled());
     myShortcut.setInstalled(false);
     EXPECT_FALSE(myShortcut.isInstalled());
+}
+
+TEST_F(ProgramShortcutTest, LinkThatAnotherReaderHoldsForAMomentIsStillRemoved)
+{
+    const std::wstring path = uniqueLinkPath(L"partest-held-");
+    makeLink(path, Application::getExecutablePath());
+    HANDLE reader = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, reader);
+    std::thread letGo([reader] {
+        Sleep(200);
+        CloseHandle(reader);
+    });
+    myShortcut.setInstalled(false);
+    letGo.join();
+    EXPECT_TRUE(programLinks().empty());
 }
 
 TEST_F(ProgramShortcutTest, LinksToOtherProgramsAreLeftAlone)
