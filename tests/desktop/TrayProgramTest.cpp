@@ -50,6 +50,21 @@ protected:
         EXPECT_TRUE(run.waitForLog("C++ startup END", START_MS)) << run.log();
         return run.findWindow(MAIN_WINDOW);
     }
+
+    // Starts the program in the tray and expects what shows without a
+    // temperature: the program icon, and a tip that asks for the location's
+    // name instead; then closes it.
+    void runShowingNoTemperature(SkyvaneRun& run)
+    {
+        HWND window = startInTray(run);
+        ASSERT_NE(nullptr, window);
+        ASSERT_TRUE(run.waitForTranscript(L"call", L"trayAdd", L"", START_MS));
+        EXPECT_TRUE(run.waitForTranscript(L"call", L"trayGetLocationName", L"", START_MS));
+        EXPECT_TRUE(shellHasIcon(window));
+        EXPECT_FALSE(run.transcriptHas(L"call", L"convertCwfToUserValue"));
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        EXPECT_EQ(0, run.waitForExit(EXIT_MS)) << run.log();
+    }
 };
 
 } // namespace
@@ -93,28 +108,12 @@ TEST_F(TrayProgramTest, MovieThatAnswersNothingLeavesTheProgramIconAndTheStatusT
     SkyvaneRun run({{"function trayGetTemperature <string>21</string>", "function trayGetTemperature <undefined/>"},
                     {"at 4000 function trayGetTemperature <string>25</string>", "at 4000 function trayGetTemperature <undefined/>"},
                     {"function trayGetLocationName <string>Stand-in City</string>", "function trayGetLocationName <undefined/>"}});
-    HWND window = startInTray(run);
-    ASSERT_NE(nullptr, window);
-    ASSERT_TRUE(run.waitForTranscript(L"call", L"trayAdd", L"", START_MS));
-    // Without a temperature the tip asks for the location's name instead.
-    EXPECT_TRUE(run.waitForTranscript(L"call", L"trayGetLocationName", L"", START_MS));
-    EXPECT_TRUE(shellHasIcon(window));
-    EXPECT_FALSE(run.transcriptHas(L"call", L"convertCwfToUserValue"));
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0, run.waitForExit(EXIT_MS)) << run.log();
+    runShowingNoTemperature(run);
 }
 
 TEST_F(TrayProgramTest, TemperatureFarOutOfRangeCountsAsNone)
 {
     SkyvaneRun run(test::MovieReplacements{
         {"function trayGetTemperature <string>21</string>", "function trayGetTemperature <string>1e30</string>"}});
-    HWND window = startInTray(run);
-    ASSERT_NE(nullptr, window);
-    ASSERT_TRUE(run.waitForTranscript(L"call", L"trayAdd", L"", START_MS));
-    // As without a temperature: the program icon, and the tip names the location.
-    EXPECT_TRUE(run.waitForTranscript(L"call", L"trayGetLocationName", L"", START_MS));
-    EXPECT_TRUE(shellHasIcon(window));
-    EXPECT_FALSE(run.transcriptHas(L"call", L"convertCwfToUserValue"));
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0, run.waitForExit(EXIT_MS)) << run.log();
+    runShowingNoTemperature(run);
 }
