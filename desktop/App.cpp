@@ -267,8 +267,8 @@ void App::initInstance()
     window->createControls();
     logStartup("AppController.init()");
     myAppController->init();
-    myFlashHost = mySkyvane->createFlashHost();
-    window->nestFlashHost(myFlashHost);
+    myFlashHost = mySkyvane->createFlashHost(window->getContentHost());
+    window->placeFlashHost(myFlashHost);
     showFirstTime();
     // Neither is seen before the message loop runs, for only then does the
     // movie start: the window shows without waiting for them.

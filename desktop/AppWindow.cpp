@@ -24,9 +24,10 @@ namespace {
 
 const par::FlowLayout::Constraints FILL = {par::FlowLayout::WEIGHTED, 0.5};
 
-std::unique_ptr<par::Container> makeContainer(const char* name)
+// Owned by the holder.
+par::Container* makeContainer(par::Window* holder, const char* name)
 {
-    auto container = std::make_unique<par::Container>(par::Container::NO_BACKGROUND, 0, WS_EX_CONTROLPARENT);
+    auto* container = new par::Container(holder, par::Container::NO_BACKGROUND, 0, WS_EX_CONTROLPARENT);
     container->setLayout(new par::FlowLayout(par::FlowLayout::VERTICAL));
     container->setText(name);
     return container;
@@ -52,13 +53,10 @@ void AppWindow::createControls()
 {
     auto* layout = new par::FlowLayout(par::FlowLayout::VERTICAL);
     setLayout(layout);
-    auto mainContainer = makeContainer("mainContainer");
-    auto contentHost = makeContainer("myContentHost");
-    static_cast<par::FlowLayout*>(mainContainer->getLayout())->setConstraints(contentHost.get(), FILL);
-    myContentHost = contentHost.get();
-    mainContainer->addChild(contentHost.release());
-    layout->setConstraints(mainContainer.get(), FILL);
-    addChild(mainContainer.release());
+    par::Container* mainContainer = makeContainer(this, "mainContainer");
+    myContentHost = makeContainer(mainContainer, "myContentHost");
+    static_cast<par::FlowLayout*>(mainContainer->getLayout())->setConstraints(myContentHost, FILL);
+    layout->setConstraints(mainContainer, FILL);
     myFullscreenWindow = new par::FullscreenWindow(this);
     doLayout();
 }
@@ -77,9 +75,20 @@ void AppWindow::nestFlashHost(par::Window* flashHost, par::Container* target)
         return;
     if (par::Window* parent = flashHost->getParent())
         parent->removeChild(flashHost);
-    static_cast<par::FlowLayout*>(target->getLayout())->setConstraints(flashHost, FILL);
     target->addChild(flashHost);
-    ShowWindow(flashHost->getHandle(), SW_SHOWNA);
+    fill(target, flashHost);
+}
+
+void AppWindow::placeFlashHost(par::Window* flashHost)
+{
+    if (flashHost && flashHost->getParent() == myContentHost)
+        fill(myContentHost, flashHost);
+}
+
+void AppWindow::fill(par::Container* target, par::Window* child)
+{
+    static_cast<par::FlowLayout*>(target->getLayout())->setConstraints(child, FILL);
+    ShowWindow(child->getHandle(), SW_SHOWNA);
     target->doLayout();
 }
 

@@ -29,6 +29,8 @@ public:
     void createTrayPart();
     // Into the content host, or into the given container.
     void nestFlashHost(par::Window* flashHost, par::Container* target = nullptr);
+    // A flash host made in the content host already is only given its place.
+    void placeFlashHost(par::Window* flashHost);
     par::Container* getContentHost() const { return myContentHost; }
     par::FullscreenWindow* getFullscreenWindow() const { return myFullscreenWindow; }
     // Only in the mode "app".
@@ -36,6 +38,8 @@ public:
 
 private:
     void saveOptions();
+    // The child takes all of the target.
+    static void fill(par::Container* target, par::Window* child);
 
     // Owned through the child lists.
     par::Container* myContentHost = nullptr;

@@ -1,12 +1,10 @@
 #include "desktop/App.h"
 
-#include <commctrl.h>
 #include <gdiplus.h>
 #include <objbase.h>
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previousInstance, PWSTR commandLine, int showCommand)
 {
-    InitCommonControls();
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     Gdiplus::GdiplusStartupInput gdiplusInput;
     ULONG_PTR gdiplusToken = 0;

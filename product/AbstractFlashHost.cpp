@@ -41,8 +41,8 @@ std::wstring flashMissingPage(const std::wstring& documentName, const std::wstri
 
 } // namespace
 
-AbstractFlashHost::AbstractFlashHost()
-    : par::Container(par::Container::NO_BACKGROUND, 0, WS_EX_CONTROLPARENT),
+AbstractFlashHost::AbstractFlashHost(par::Window* holder)
+    : par::Container(holder, par::Container::NO_BACKGROUND, 0, WS_EX_CONTROLPARENT),
       myDocumentName(par::Application::getApplicationDirPath() + L"\\fakeDocumentName"),
       myPlayerWatchTimer(new par::Timer(PLAYER_WATCH_INTERVAL_MS)),
       myLayout(new par::FlowLayout(par::FlowLayout::VERTICAL))
@@ -131,7 +131,8 @@ void AbstractFlashHost::installSwfWindow(SwfWindow* swf)
     }
     removeFlashMissingPage();
     myLayout->setConstraints(swf, FILL);
-    addChild(swf);
+    if (swf->getParent() != this)
+        addChild(swf);
     doLayout();
 }
 

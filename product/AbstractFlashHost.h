@@ -26,7 +26,8 @@ public:
     static const wchar_t* const FLASH_DOWNLOAD_ADDRESS;
     static constexpr unsigned PLAYER_WATCH_INTERVAL_MS = 1000;
 
-    AbstractFlashHost();
+    // Made in the holder when one is given (see par::Container).
+    explicit AbstractFlashHost(par::Window* holder = nullptr);
     ~AbstractFlashHost() override;
 
     void setRequiredFlashVersion(const par::FileVersion& version) { myRequiredVersion = version; }

@@ -14,7 +14,7 @@
 
 const wchar_t* const FlashHost::MOVIE_FILE_NAME = L"skyvanedesktop.swf";
 
-FlashHost::FlashHost() = default;
+FlashHost::FlashHost(par::Window* holder) : AbstractFlashHost(holder) {}
 
 FlashHost::~FlashHost()
 {
@@ -23,7 +23,7 @@ FlashHost::~FlashHost()
 
 void FlashHost::createSwfWindow()
 {
-    SwfWindow* swf = new SwfWindow();
+    SwfWindow* swf = new SwfWindow(this);
     if (swf->getFlash())
         swf->getFlash()->put_BGColor(_bstr_t(L"#000000"));
     else

@@ -11,7 +11,7 @@ class FlashHost : public AbstractFlashHost, public swfWindow::InfiniteLoopMonito
 public:
     static const wchar_t* const MOVIE_FILE_NAME;
 
-    FlashHost();
+    explicit FlashHost(par::Window* holder = nullptr);
     // The movie window goes first, so that its monitor thread has stopped
     // before the rest of the host does.
     ~FlashHost() override;

@@ -56,9 +56,9 @@ std::wstring Skyvane::getRegistryPath()
     return REGISTRY_PATH;
 }
 
-FlashHost* Skyvane::createFlashHost()
+FlashHost* Skyvane::createFlashHost(par::Window* holder)
 {
-    myFlashHost.reset(new FlashHost());
+    myFlashHost.reset(new FlashHost(holder));
     // Nested into the programs' windows, but ours to delete.
     myFlashHost->setHeldElsewhere(true);
     myFlashHost->setText("FlashHost");

@@ -6,6 +6,10 @@
 #include <memory>
 #include <string>
 
+namespace par {
+class Window;
+}
+
 class FlashHandler;
 class FlashHost;
 class SwfWindow;
@@ -32,7 +36,9 @@ public:
     // Under HKEY_CURRENT_USER; the development key wins when it exists.
     static std::wstring getRegistryPath();
 
-    FlashHost* createFlashHost();
+    // Made in the holder when one is given, as the child that addChild would
+    // make of it.
+    FlashHost* createFlashHost(par::Window* holder = nullptr);
     SwfWindow* getSwfWindow() const;
     FlashHandler* getFlashHandler();
     // Lets the movie finish before the program ends, when the movie is one

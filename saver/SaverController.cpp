@@ -274,9 +274,8 @@ void SaverController::startMovie()
     const int height = GetSystemMetrics(SM_CYSCREEN);
     myContentWindow->setVisible(true, true);
     myContentWindow->setBounds(0, 0, width, height);
-    FlashHost* host = mySkyvane->createFlashHost();
+    FlashHost* host = mySkyvane->createFlashHost(myContentWindow);
     host->setVisible(true, false);
-    myContentWindow->addChild(host);
     host->setBounds(0, 0, width, height);
     host->setFocus();
 }

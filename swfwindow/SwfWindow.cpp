@@ -80,7 +80,10 @@ std::wstring SwfWindow::Listener::onExternalCall(SwfWindow*, const std::wstring&
 }
 
 // No background of its own: the control covers the whole window.
-SwfWindow::SwfWindow() : par::Container(par::Container::NO_BACKGROUND, 0, WS_EX_CONTROLPARENT)
+SwfWindow::SwfWindow() : SwfWindow(nullptr) {}
+
+SwfWindow::SwfWindow(par::Window* holder)
+    : par::Container(holder, par::Container::NO_BACKGROUND, 0, WS_EX_CONTROLPARENT)
 {
     RECT client;
     GetClientRect(getHandle(), &client);

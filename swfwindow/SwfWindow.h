@@ -69,8 +69,10 @@ public:
     };
 
     // Builds the window and the control; a failure is logged and leaves a
-    // window without a control.
+    // window without a control. With a holder the window is made in it, as
+    // the child that addChild would make of it.
     SwfWindow();
+    explicit SwfWindow(par::Window* holder);
     ~SwfWindow() override;
 
     ShockwaveFlashObjects::IShockwaveFlash* getFlash() const { return myFlash.Get(); }

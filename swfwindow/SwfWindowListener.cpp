@@ -33,12 +33,7 @@ BOOL getOpenFileName(OPENFILENAMEW* dialog)
 {
     using GetOpenFileNameFunction = BOOL(WINAPI*)(OPENFILENAMEW*);
     static const GetOpenFileNameFunction function = [] {
-        // From the system folder only, never from the program's or the current one.
-        wchar_t folder[MAX_PATH] = L"";
-        const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-        HMODULE library = length > 0 && length < MAX_PATH
-            ? LoadLibraryW((std::wstring(folder) + L"\\comdlg32.dll").c_str())
-            : nullptr;
+        HMODULE library = par::loadSystemLibrary(L"comdlg32.dll");
         return library ? reinterpret_cast<GetOpenFileNameFunction>(
                              reinterpret_cast<void (*)()>(GetProcAddress(library, "GetOpenFileNameW")))
                        : nullptr;

@@ -26,7 +26,7 @@ BOOL CALLBACK findText(HWND child, LPARAM found)
 } // namespace
 
 MessageBoxCloser::MessageBoxCloser()
-    : myHook(SetWindowsHookExW(WH_CBT, hook, nullptr, GetCurrentThreadId()))
+    : myHook(SetWindowsHookExW(WH_CALLWNDPROCRET, hook, nullptr, GetCurrentThreadId()))
 {
     current = this;
 }
@@ -37,16 +37,17 @@ MessageBoxCloser::~MessageBoxCloser()
     current = nullptr;
 }
 
+// Read when the box has set its caption and text, and only then: its
+// activation may come before, more than once, or not at all while other
+// programs take the foreground.
 LRESULT CALLBACK MessageBoxCloser::hook(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (code == HCBT_ACTIVATE && current) {
-        HWND window = reinterpret_cast<HWND>(wParam);
+    const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && current && call->message == WM_INITDIALOG) {
+        HWND window = call->hwnd;
         wchar_t className[16] = L"";
         GetClassNameW(window, className, 16);
-        // A box may be activated more than once while other programs take
-        // the foreground; it is recorded once.
-        if (lstrcmpW(className, L"#32770") == 0 && !GetPropW(window, L"test.MessageBoxCloser")) {
-            SetPropW(window, L"test.MessageBoxCloser", reinterpret_cast<HANDLE>(1));
+        if (lstrcmpW(className, L"#32770") == 0) {
             Box box;
             box.caption = windowText(window);
             EnumChildWindows(window, findText, reinterpret_cast<LPARAM>(&box.text));

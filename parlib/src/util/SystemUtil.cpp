@@ -326,6 +326,15 @@ bool readFileVersion(FileVersion& out, const std::wstring& path)
     return true;
 }
 
+HMODULE loadSystemLibrary(const wchar_t* name)
+{
+    wchar_t folder[MAX_PATH] = L"";
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return nullptr;
+    return LoadLibraryW((std::wstring(folder) + L"\\" + name).c_str());
+}
+
 std::wstring errorText(DWORD code)
 {
     wchar_t* buffer = nullptr;

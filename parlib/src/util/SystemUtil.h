@@ -42,6 +42,9 @@ bool fileExists(const std::wstring& path);
 std::wstring currentDirectory();
 // Fills out only when the file carries a version resource.
 bool readFileVersion(FileVersion& out, const std::wstring& path);
+// A library of the system loaded from the system folder only, never from the
+// program's or the current one; null when it cannot be.
+HMODULE loadSystemLibrary(const wchar_t* name);
 
 // The system's text for an error code, or the WinInet error's name where the
 // system has no text, or "(PAR) Error description not found".

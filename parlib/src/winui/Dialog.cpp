@@ -23,6 +23,24 @@ Dialog* dialogOf(HWND handle)
     return entry == dialogMap().end() ? nullptr : entry->second;
 }
 
+// Once, before the first dialog, whose template may name a common control:
+// the library costs milliseconds and memory at every start, and most runs
+// never open a dialog.
+void registerCommonControls()
+{
+    static const bool registered = [] {
+        using InitCommonControlsFunction = void(WINAPI*)();
+        HMODULE library = loadSystemLibrary(L"comctl32.dll");
+        const auto function = library ? reinterpret_cast<InitCommonControlsFunction>(reinterpret_cast<void (*)()>(
+                                             GetProcAddress(library, "InitCommonControls")))
+                                       : nullptr;
+        if (function)
+            function();
+        return function != nullptr;
+    }();
+    (void)registered;
+}
+
 } // namespace
 
 Dialog::Dialog(const char* dialogTemplate) : Window(create(dialogTemplate))
@@ -46,6 +64,7 @@ bool Dialog::handleDialogMessage(UINT, WPARAM, LPARAM)
 
 HWND Dialog::create(const char* dialogTemplate)
 {
+    registerCommonControls();
     HWND handle = CreateDialogParamA(Application::getInstanceHandle(), dialogTemplate, nullptr,
                                      dialogProc, 0);
     if (!handle) {

@@ -4,7 +4,6 @@
 #include "winui/Container.h"
 #include "winui/FlowLayout.h"
 
-#include <memory>
 
 namespace par {
 
@@ -15,11 +14,9 @@ FullscreenWindow::FullscreenWindow(Window* parent)
     setTitle("FullscreenWindow");
     auto* layout = new FlowLayout(FlowLayout::HORIZONTAL);
     setLayout(layout);
-    auto content = std::make_unique<Container>(Container::NO_BACKGROUND, 0, WS_EX_CONTROLPARENT);
-    content->setLayout(new FlowLayout(FlowLayout::HORIZONTAL));
-    layout->setConstraints(content.get(), {FlowLayout::WEIGHTED, 0.5});
-    addChild(content.get());
-    myContent = content.release();
+    myContent = new Container(this, Container::NO_BACKGROUND, 0, WS_EX_CONTROLPARENT);
+    myContent->setLayout(new FlowLayout(FlowLayout::HORIZONTAL));
+    layout->setConstraints(myContent, {FlowLayout::WEIGHTED, 0.5});
     setVisible(false, false);
 }
 

@@ -147,6 +147,19 @@ TEST_F(CustomWindowTest, SystemControlBecomesAChildWhoseClicksReachItsHandlers)
     EXPECT_EQ(BN_CLICKED, counter.lastCode);
 }
 
+TEST_F(CustomWindowTest, ContainerMadeInItsHolderIsTheChildThatAddChildMakes)
+{
+    Container holder(RED, WS_POPUP, 0);
+    auto* adopted = new Container(Container::NO_BACKGROUND, 0, WS_EX_CONTROLPARENT);
+    holder.addChild(adopted);
+    auto* made = new Container(&holder, Container::NO_BACKGROUND, 0, WS_EX_CONTROLPARENT);
+
+    EXPECT_EQ(holder.getHandle(), GetParent(made->getHandle()));
+    EXPECT_EQ(&holder, made->getParent());
+    EXPECT_EQ(adopted->getStyle(), made->getStyle());
+    EXPECT_EQ(adopted->getExStyle(), made->getExStyle());
+}
+
 TEST_F(CustomWindowTest, ComListenerAnswersOnlyItsOwnInterfacesAndCountsNothing)
 {
     NullListener listener;
