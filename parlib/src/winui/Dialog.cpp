@@ -29,14 +29,11 @@ Dialog* dialogOf(HWND handle)
 void registerCommonControls()
 {
     static const bool registered = [] {
-        using InitCommonControlsFunction = void(WINAPI*)();
         HMODULE library = loadSystemLibrary(L"comctl32.dll");
-        const auto function = library ? reinterpret_cast<InitCommonControlsFunction>(reinterpret_cast<void (*)()>(
-                                             GetProcAddress(library, "InitCommonControls")))
-                                       : nullptr;
+        FARPROC function = library ? GetProcAddress(library, "InitCommonControls") : nullptr;
         if (function)
-            function();
-        return function != nullptr;
+            reinterpret_cast<void(WINAPI*)()>(reinterpret_cast<void (*)()>(function))();
+        return true;
     }();
     (void)registered;
 }
