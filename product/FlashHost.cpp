@@ -72,15 +72,20 @@ bool FlashHost::shutdown()
     }
     if (myShutdownRequested)
         return true;
+    // Set first: an exit request that comes while the movie answers inside
+    // the write must not ask again.
+    myShutdownRequested = true;
+    bool told = false;
     try {
-        if (swf->setVariable("shutdown", "") != 0)
-            return false;
+        told = swf->setVariable("shutdown", "") == 0;
     } catch (const _com_error& error) {
         par::logSevere("FlashHost::shutdown(), the movie is not told\n" + swfWindow::comErrorText(error));
-        return false;
+    } catch (...) {
+        myShutdownRequested = false;
+        throw;
     }
-    myShutdownRequested = true;
-    return true;
+    myShutdownRequested = told;
+    return told;
 }
 
 void FlashHost::onEvent(const std::wstring& name, std::wstring& response,
