@@ -24,6 +24,7 @@ FlashHost::~FlashHost()
 void FlashHost::createSwfWindow()
 {
     SwfWindow* swf = new SwfWindow(this);
+    setSwfWindow(swf);
     if (swf->getFlash())
         swf->getFlash()->put_BGColor(_bstr_t(L"#000000"));
     else
