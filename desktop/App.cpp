@@ -43,6 +43,8 @@ const wchar_t* const FULLSCREEN_MODE_VALUE = L"isFullscreenMode";
 // What the running instance answered to "activate"; kept, never read.
 std::string theActivateAnswer;
 
+App::ConnectedStateQuery theConnectedStateQuery = InternetGetConnectedStateExA;
+
 std::string secondsSince(clock_t start)
 {
     char text[32];
@@ -107,6 +109,11 @@ App::~App()
 App* App::getInstance()
 {
     return dynamic_cast<App*>(par::Application::instance());
+}
+
+FlashHost* App::getFlashHost() const
+{
+    return mySkyvane ? mySkyvane->getFlashHost() : nullptr;
 }
 
 AppWindow* App::getMainWindow() const
@@ -189,6 +196,8 @@ void App::constructPrimary()
 
     myAppController.reset(new AppController());
     loadAccelerators(IDR_ACCELERATORS);
+    // Before the movie exists: it may fetch from its first frame on.
+    fixOfflineMode();
     logStartup("App.constructor() END");
     getProgramShortcut()->setName("Skyvane.lnk");
     getProgramShortcut()->setArguments("-mt");
@@ -221,10 +230,15 @@ void App::openLogs()
     par::getLog("shutdown")->setLevel(par::Log::LEVEL_DEBUG);
 }
 
+void App::setConnectedStateQuery(ConnectedStateQuery query)
+{
+    theConnectedStateQuery = query;
+}
+
 void App::fixOfflineMode()
 {
     DWORD flags = 0;
-    InternetGetConnectedStateEx(&flags, nullptr, 0, 0);
+    theConnectedStateQuery(&flags, nullptr, 0, 0);
     if (!(flags & INTERNET_CONNECTION_OFFLINE))
         return;
     INTERNET_CONNECTED_INFO info = {INTERNET_STATE_CONNECTED, 0};
@@ -267,13 +281,8 @@ void App::initInstance()
     window->createControls();
     logStartup("AppController.init()");
     myAppController->init();
-    myFlashHost = mySkyvane->createFlashHost(window->getContentHost());
-    window->placeFlashHost(myFlashHost);
+    window->placeFlashHost(mySkyvane->createFlashHost(window->getContentHost()));
     showFirstTime();
-    // Neither is seen before the message loop runs, for only then does the
-    // movie start: the window shows without waiting for them.
-    fixOfflineMode();
-    window->createTrayPart();
     if (myMode == MODE_SCREEN_SAVER) {
         par::Window* shown = myFullscreen ? static_cast<par::Window*>(window->getFullscreenWindow()) : window;
         if (GetForegroundWindow() != shown->getHandle()) {
@@ -290,7 +299,6 @@ void App::shutdown()
     myAppController->shutdown();
     // Before the facade goes: it keeps the display mode.
     saveFullscreenSettings();
-    myFlashHost = nullptr;
     mySkyvane.reset();
     par::UiApplication::onExit();
     par::getLog("shutdown")->debug("Shutdown END: " + secondsSince(start));
@@ -385,6 +393,6 @@ void App::showFirstTime()
         myAppController->setFullscreen(true, true);
     else
         getMainWindow()->setVisible(true, true);
-    if (myFlashHost)
-        myFlashHost->setFocus();
+    if (FlashHost* flashHost = getFlashHost())
+        flashHost->setFocus();
 }

@@ -52,7 +52,7 @@ public:
     AppController* getAppController() const { return myAppController.get(); }
     AppSkyvane* getSkyvane() const { return mySkyvane.get(); }
     // Null before the facade made it and once the facade is gone.
-    FlashHost* getFlashHost() const { return myFlashHost; }
+    FlashHost* getFlashHost() const;
     // Both entry points, or null when either is missing.
     bool hasShutdownBlockApi() const { return myShutdownBlockReasonCreate && myShutdownBlockReasonDestroy; }
     BOOL shutdownBlockReasonCreate(HWND window, const wchar_t* reason) const;
@@ -63,6 +63,11 @@ public:
     // Hands this start over to the running instance.
     void activateRunningInstance();
     void showFirstTime();
+
+    // WinInet's connected-state query, which decides whether WinInet is
+    // taken out of offline mode at start; a test puts its own in place.
+    using ConnectedStateQuery = BOOL(WINAPI*)(LPDWORD, LPSTR, DWORD, DWORD);
+    static void setConnectedStateQuery(ConnectedStateQuery query);
 
 private:
     using ShutdownBlockReasonCreateFunction = BOOL(WINAPI*)(HWND, LPCWSTR);
@@ -88,8 +93,6 @@ private:
     bool myInfiniteLoopHunt = false;
     bool myOpenConsoleOnSevere = false;
     std::unique_ptr<AppSkyvane> mySkyvane;
-    // The facade's.
-    FlashHost* myFlashHost = nullptr;
     std::wstring myMode;
     std::string myStartState;
     bool myOpen = true;

@@ -85,6 +85,47 @@ void AppController::setMovieVariable(const char* name, const char* value)
 
 void AppController::setOpen(bool open)
 {
+    requestSwitch({false, open, false});
+}
+
+void AppController::setFullscreen(bool on, bool activate)
+{
+    requestSwitch({true, on, activate});
+}
+
+void AppController::requestSwitch(const Switch& request)
+{
+    // The state that the last switch of the same kind leads to.
+    for (auto it = mySwitches.rbegin(); it != mySwitches.rend(); ++it) {
+        if (it->fullscreen != request.fullscreen)
+            continue;
+        if (it->on == request.on)
+            return;
+        break;
+    }
+    mySwitches.push_back(request);
+    if (mySwitching)
+        return;
+    mySwitching = true;
+    try {
+        while (!mySwitches.empty()) {
+            const Switch next = mySwitches.front();
+            if (next.fullscreen)
+                switchFullscreen(next.on, next.activate);
+            else
+                switchOpen(next.on);
+            mySwitches.pop_front();
+        }
+    } catch (...) {
+        mySwitches.clear();
+        mySwitching = false;
+        throw;
+    }
+    mySwitching = false;
+}
+
+void AppController::switchOpen(bool open)
+{
     App* app = App::getInstance();
     AppWindow* window = app ? app->getMainWindow() : nullptr;
     // An "activate" may arrive after the main window has gone.
@@ -112,7 +153,7 @@ void AppController::setOpen(bool open)
         toTopAndForeground(window);
 }
 
-void AppController::setFullscreen(bool on, bool activate)
+void AppController::switchFullscreen(bool on, bool activate)
 {
     App* app = App::getInstance();
     AppWindow* window = app->getMainWindow();
@@ -217,7 +258,9 @@ LRESULT AppController::onWindowEvent(par::Window* window, UINT message, WPARAM w
         if (app->getMode() == App::MODE_SCREEN_SAVER) {
             if (!active && !app->isDebug())
                 app->requestExit();
-        } else if (!active && app->isFullscreen() && !onSecondary) {
+        } else if (!active && app->isFullscreen() && !onSecondary && !mySwitching) {
+            // Not while switching: hiding the active window deactivates the
+            // program for a moment.
             setFullscreen(false, false);
         }
         break;

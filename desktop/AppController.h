@@ -3,6 +3,7 @@
 #include "thread/Timer.h"
 #include "winui/Window.h"
 
+#include <deque>
 #include <memory>
 
 // Switches the program between its presentations (main window, fullscreen
@@ -46,10 +47,27 @@ public:
     static void setMonitorInfoQuery(MonitorInfoQuery query);
 
 private:
+    // A change of presentation: open or close, fullscreen on or off.
+    struct Switch {
+        bool fullscreen;
+        bool on;
+        bool activate;
+    };
+
+    // One switch at a time: the movie may answer a write, and a control may
+    // run code while it is moved, by asking for another switch. Such a call
+    // takes effect after the switch, and is dropped when it asks for the
+    // state the switches before it lead to.
+    void requestSwitch(const Switch& request);
+    void switchOpen(bool open);
+    void switchFullscreen(bool on, bool activate);
     void setMovieVariable(const char* name, const char* value);
     bool isFullscreenOnSecondaryMonitor() const;
 
     SIZE_T myWorkingSetMinimum = 0;
     SIZE_T myWorkingSetMaximum = 0;
     std::unique_ptr<OptimizeWorkingSetTimer> myTrimTimer;
+    bool mySwitching = false;
+    // The switch being made, then those asked for meanwhile.
+    std::deque<Switch> mySwitches;
 };

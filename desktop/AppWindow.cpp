@@ -59,10 +59,6 @@ void AppWindow::createControls()
     layout->setConstraints(mainContainer, FILL);
     myFullscreenWindow = new par::FullscreenWindow(this);
     doLayout();
-}
-
-void AppWindow::createTrayPart()
-{
     if (App::getInstance()->getMode() == App::MODE_APP)
         myTrayPart = std::make_unique<TrayPart>(this);
 }

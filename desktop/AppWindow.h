@@ -24,9 +24,9 @@ public:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void restorePlacement(bool activate) override;
 
+    // The layout's containers, the fullscreen window and, in the mode "app",
+    // the tray part.
     void createControls();
-    // The tray part, in the mode "app"; after the first show (see App::initInstance).
-    void createTrayPart();
     // Into the content host, or into the given container.
     void nestFlashHost(par::Window* flashHost, par::Container* target = nullptr);
     // A flash host made in the content host already is only given its place.

@@ -51,6 +51,9 @@ protected:
     virtual void openDownloadPage(const std::wstring& address);
     // Deletes the movie window ahead of the host's other children.
     void destroySwfWindow();
+    // The movie window answers for the host before it is installed: a
+    // control may run the movie's first frame while the movie loads.
+    void setSwfWindow(SwfWindow* swf) { mySwfWindow = swf; }
 
 private:
     bool isRequiredFlashInstalled(bool& installed, par::FileVersion& installedVersion) const;

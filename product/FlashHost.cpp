@@ -24,6 +24,7 @@ FlashHost::~FlashHost()
 void FlashHost::createSwfWindow()
 {
     SwfWindow* swf = new SwfWindow(this);
+    setSwfWindow(swf);
     if (swf->getFlash())
         swf->getFlash()->put_BGColor(_bstr_t(L"#000000"));
     else
@@ -72,15 +73,20 @@ bool FlashHost::shutdown()
     }
     if (myShutdownRequested)
         return true;
+    // Set first: an exit request that comes while the movie answers inside
+    // the write must not ask again.
+    myShutdownRequested = true;
+    bool told = false;
     try {
-        if (swf->setVariable("shutdown", "") != 0)
-            return false;
+        told = swf->setVariable("shutdown", "") == 0;
     } catch (const _com_error& error) {
         par::logSevere("FlashHost::shutdown(), the movie is not told\n" + swfWindow::comErrorText(error));
-        return false;
+    } catch (...) {
+        myShutdownRequested = false;
+        throw;
     }
-    myShutdownRequested = true;
-    return true;
+    myShutdownRequested = told;
+    return told;
 }
 
 void FlashHost::onEvent(const std::wstring& name, std::wstring& response,

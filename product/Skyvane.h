@@ -39,6 +39,8 @@ public:
     // Made in the holder when one is given, as the child that addChild would
     // make of it.
     FlashHost* createFlashHost(par::Window* holder = nullptr);
+    // Also while it is being made and loads its movie.
+    FlashHost* getFlashHost() const { return myFlashHost.get(); }
     SwfWindow* getSwfWindow() const;
     FlashHandler* getFlashHandler();
     // Lets the movie finish before the program ends, when the movie is one

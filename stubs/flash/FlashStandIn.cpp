@@ -36,6 +36,30 @@ const size_t kLoadStepCount = sizeof kLoadSteps / sizeof kLoadSteps[0];
 
 const COLORREF kDefaultBackground = RGB(255, 255, 255);
 
+// Words of FLASH_STANDIN_EAGER, e.g. "load,set".
+const wchar_t* const kEagerVariable = L"FLASH_STANDIN_EAGER";
+
+bool hasWord(const std::wstring& list, const wchar_t* word)
+{
+    std::wstring::size_type start = 0;
+    while (start <= list.size()) {
+        std::wstring::size_type end = list.find_first_of(L", ", start);
+        if (end == std::wstring::npos)
+            end = list.size();
+        if (list.compare(start, end - start, word) == 0)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+std::wstring environmentText(const wchar_t* name)
+{
+    wchar_t text[64];
+    const DWORD length = GetEnvironmentVariableW(name, text, sizeof text / sizeof text[0]);
+    return length > 0 && length < sizeof text / sizeof text[0] ? std::wstring(text, length) : std::wstring();
+}
+
 // Keeps the control alive while it calls out on its own, from a posted
 // message: a host may release it from inside an event.
 class Hold {
@@ -128,6 +152,9 @@ FlashStandIn::FlashStandIn()
 {
     addModuleReference();
     myView.setBackground(kDefaultBackground);
+    const std::wstring eager = environmentText(kEagerVariable);
+    myEagerLoad = hasWord(eager, L"load");
+    myEagerSet = hasWord(eager, L"set");
 }
 
 FlashStandIn::~FlashStandIn()
@@ -236,7 +263,10 @@ HRESULT STDMETHODCALLTYPE FlashStandIn::put_Movie(BSTR movie)
         myView.setLines(myMovie.lines());
         record(L"load", {path});
         const WPARAM generation = myGeneration;
-        mySchedule.plan(0, [this, generation] { runLoadStep(0, generation); });
+        if (myEagerLoad)
+            loadAtOnce(generation);
+        else
+            mySchedule.plan(0, [this, generation] { runLoadStep(0, generation); });
         return S_OK;
     });
 }
@@ -264,9 +294,8 @@ HRESULT STDMETHODCALLTYPE FlashStandIn::SetVariable(BSTR name, BSTR value)
         record(L"set", {variable, text});
         if (variable == L"xmlRequest")
             answerRequest(text);
-        // A movie notices a variable on its next frame, never inside the write.
         for (const MovieScript::Action& action : myMovie.reactionsTo(variable, text))
-            planAction(action);
+            reactTo(action);
         return S_OK;
     });
 }
@@ -691,14 +720,27 @@ void FlashStandIn::stopMovie()
     mySchedule.clear();
 }
 
-void FlashStandIn::runLoadStep(size_t step, WPARAM generation)
+bool FlashStandIn::reportLoadStep(size_t step, WPARAM generation)
 {
     const LoadStep& load = kLoadSteps[step];
     if (load.event == DISPID_FLASH_READYSTATECHANGE)
         myReadyState = load.value;
     fireLong(load.event, load.value);
-    // The host may have loaded another movie or closed the control meanwhile.
-    if (generation != myGeneration)
+    return generation == myGeneration;
+}
+
+void FlashStandIn::loadAtOnce(WPARAM generation)
+{
+    for (size_t step = 0; step < kLoadStepCount; ++step) {
+        if (!reportLoadStep(step, generation))
+            return;
+    }
+    startActions(generation);
+}
+
+void FlashStandIn::runLoadStep(size_t step, WPARAM generation)
+{
+    if (!reportLoadStep(step, generation))
         return;
     if (step + 1 < kLoadStepCount)
         mySchedule.plan(0, [this, step, generation] { runLoadStep(step + 1, generation); });
@@ -728,6 +770,15 @@ void FlashStandIn::planAction(const MovieScript::Action& action)
         if (generation == myGeneration)
             runAction(action);
     });
+}
+
+void FlashStandIn::reactTo(const MovieScript::Action& action)
+{
+    // By default a movie notices a variable on its next frame, never inside the write.
+    if (myEagerSet && action.delayMs == 0 && !mySchedule.hangs())
+        runAction(action);
+    else
+        planAction(action);
 }
 
 void FlashStandIn::runAction(const MovieScript::Action& action)
@@ -788,6 +839,10 @@ void FlashStandIn::answerRequest(const std::wstring& document)
     std::wstring response;
     if (!myMovie.answerRequest(document, rule, response) || rule.never)
         return;
+    if (myEagerSet && rule.delayMs == 0 && !mySchedule.hangs()) {
+        fireFsCommand(L"xmlResponse", response);
+        return;
+    }
     const WPARAM generation = myGeneration;
     mySchedule.plan(rule.delayMs, [this, response, generation] {
         if (generation == myGeneration)

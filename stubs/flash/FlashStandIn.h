@@ -141,8 +141,16 @@ private:
     // Ends what the current movie still has planned.
     void stopMovie();
     void runLoadStep(size_t step, WPARAM generation);
+    // Reports one loading step; false when the host loaded another movie or
+    // closed the control meanwhile.
+    bool reportLoadStep(size_t step, WPARAM generation);
+    // The whole load and the first actions, before put_Movie returns.
+    void loadAtOnce(WPARAM generation);
     void startActions(WPARAM generation);
     void planAction(const MovieScript::Action& action);
+    // Inside the write when the control is eager and the movie does not
+    // hang; otherwise planned.
+    void reactTo(const MovieScript::Action& action);
     void runAction(const MovieScript::Action& action);
     void fireEvent(const std::wstring& serviceId, const std::wstring& eventId);
     void answerRequest(const std::wstring& document);
@@ -177,6 +185,9 @@ private:
     std::vector<std::optional<std::wstring>> myReturnSlots;
     // Variables whose writes fail, with their HRESULT.
     std::map<std::wstring, HRESULT> myVariableFailures;
+    // From FLASH_STANDIN_EAGER at creation: as eager as a real control may be.
+    bool myEagerLoad = false;
+    bool myEagerSet = false;
 };
 
 } // namespace standin

@@ -1,11 +1,21 @@
 #include "desktop/App.h"
 #include "desktop/AppController.h"
 #include "desktop/AppPipeServerHandler.h"
+#include "desktop/AppSkyvane.h"
 #include "desktop/AppWindow.h"
 
-#include "LogCapture.h"
+#include "product/FlashHost.h"
+#include "swfwindow/SwfWindow.h"
 
+#include "LogCapture.h"
+#include "StandInVariables.h"
+#include "TempDir.h"
+
+#include "winui/Container.h"
 #include "winui/FullscreenWindow.h"
+
+#include <wininet.h>
+#include <wrl/client.h>
 
 #include <gtest/gtest.h>
 
@@ -41,6 +51,23 @@ BOOL WINAPI monitorInfo(HMONITOR, LPMONITORINFO info)
     return TRUE;
 }
 
+// Where the program finds its movie.
+struct ApplicationFolder : par::Application {
+    using par::Application::setApplicationDirPath;
+};
+
+// WinInet reported offline; remembers whether the movie's host existed then.
+int theConnectedStateQueries = 0;
+bool theFlashHostExistedAtQuery = false;
+
+BOOL WINAPI offlineState(LPDWORD flags, LPSTR, DWORD, DWORD)
+{
+    ++theConnectedStateQueries;
+    theFlashHostExistedAtQuery = App::getInstance() && App::getInstance()->getFlashHost();
+    *flags = INTERNET_CONNECTION_OFFLINE;
+    return FALSE;
+}
+
 class AppTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -51,6 +78,9 @@ protected:
     void TearDown() override
     {
         AppController::setMonitorInfoQuery(GetMonitorInfoA);
+        App::setConnectedStateQuery(InternetGetConnectedStateExA);
+        SetEnvironmentVariableW(L"FLASH_STANDIN_EAGER", nullptr);
+        ApplicationFolder::setApplicationDirPath(L"");
         CoUninitialize();
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Ondrel\\skyvane");
     }
@@ -89,6 +119,47 @@ TEST_F(AppTest, FullscreenOnASecondaryMonitorStaysWhenAnotherProgramIsActivated)
     EXPECT_FALSE(app.isFullscreen());
     EXPECT_FALSE(IsWindowVisible(fullscreen));
     EXPECT_TRUE(IsWindowVisible(window->getHandle()));
+    app.exit();
+}
+
+TEST_F(AppTest, OfflineWinInetIsPutOnlineBeforeTheMovieIsMade)
+{
+    App::setConnectedStateQuery(offlineState);
+    App app(GetModuleHandleA(nullptr), nullptr, L"-newInstance", SW_HIDE);
+    ASSERT_TRUE(app.init());
+    EXPECT_EQ(1, theConnectedStateQueries);
+    EXPECT_FALSE(theFlashHostExistedAtQuery);
+    app.exit();
+}
+
+TEST_F(AppTest, FullscreenSwitchAskedForInsideTheMoviesWriteFollowsIt)
+{
+    // The movie answers inside the write: back out of fullscreen, and once
+    // more for the state already on its way.
+    test::TempDir folder;
+    ASSERT_TRUE(test::writeFile(folder.file(FlashHost::MOVIE_FILE_NAME),
+                                "flash-standin-movie 1\n"
+                                "on fullscreen is true flashcall <invoke name=\"setFullscreenMode\" "
+                                "returntype=\"xml\"><arguments><false/></arguments></invoke>\n"
+                                "on fullscreen is false flashcall <invoke name=\"setFullscreenMode\" "
+                                "returntype=\"xml\"><arguments><false/></arguments></invoke>\n"));
+    ApplicationFolder::setApplicationDirPath(folder.path());
+    SetEnvironmentVariableW(L"FLASH_STANDIN_EAGER", L"load,set");
+    App app(GetModuleHandleA(nullptr), nullptr, L"-newInstance", SW_HIDE);
+    ASSERT_TRUE(app.init());
+    SwfWindow* swf = app.getSkyvane()->getSwfWindow();
+    ASSERT_NE(nullptr, swf);
+    Microsoft::WRL::ComPtr<IFlashStandIn> standIn;
+    ASSERT_EQ(S_OK, swf->getFlash()->QueryInterface(IID_IFlashStandIn, reinterpret_cast<void**>(standIn.GetAddressOf())));
+
+    AppWindow* window = app.getMainWindow();
+    app.getAppController()->setFullscreen(true, true);
+    EXPECT_EQ((std::vector<std::wstring>{L"true", L"false"}), test::variableValues(standIn.Get(), L"fullscreen"));
+    EXPECT_FALSE(app.isFullscreen());
+    EXPECT_FALSE(IsWindowVisible(window->getFullscreenWindow()->getHandle()));
+    EXPECT_TRUE(IsWindowVisible(window->getHandle()));
+    EXPECT_EQ(window->getContentHost(), app.getFlashHost()->getParent());
+    EXPECT_TRUE(window->getFullscreenWindow()->getContent()->getChildren().empty());
     app.exit();
 }
 

@@ -15,6 +15,7 @@ using test::SkyvaneRun;
 namespace {
 
 const char* const MAIN_WINDOW = "par.QuorMain";
+const char* const APP_PIPE = "\\\\.\\pipe\\par\\quor\\app";
 const unsigned START_MS = 20000;
 const unsigned EXIT_MS = 15000;
 const UINT ICON_ID = 134;
@@ -117,3 +118,27 @@ TEST_F(TrayProgramTest, TemperatureFarOutOfRangeCountsAsNone)
         {"function trayGetTemperature <string>21</string>", "function trayGetTemperature <string>1e30</string>"}});
     runShowingNoTemperature(run);
 }
+
+// A real control may run the movie's first frame inside put_Movie, and the
+// movie's answers inside a write.
+class EagerControlTest : public TrayProgramTest, public ::testing::WithParamInterface<const wchar_t*> {};
+
+TEST_P(EagerControlTest, StartsWithTheTrayConnectedAnswersAndEndsOnRequest)
+{
+    // The movie confirms its shutdown inside the write too.
+    SkyvaneRun run(test::MovieReplacements{{"on shutdown after 300 flashcall", "on shutdown flashcall"}});
+    SetEnvironmentVariableW(L"FLASH_STANDIN_EAGER", GetParam());
+    HWND window = startInTray(run);
+    SetEnvironmentVariableW(L"FLASH_STANDIN_EAGER", nullptr);
+    ASSERT_NE(nullptr, window);
+    EXPECT_TRUE(run.waitForTranscript(L"call", L"trayAdd", L"", START_MS));
+    EXPECT_TRUE(run.waitForTranscript(L"call", L"convertCwfToUserValue", L"21.0000", START_MS));
+    EXPECT_EQ("ok", test::pipeRequest(APP_PIPE, "suspend", 5000));
+
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, run.waitForExit(EXIT_MS)) << run.log();
+    EXPECT_TRUE(run.transcriptHas(L"return", L"shutdownDone"));
+    EXPECT_TRUE(run.transcriptHas(L"call", L"trayRemove"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Eager, EagerControlTest, ::testing::Values(L"load", L"set"));

@@ -93,6 +93,25 @@ TEST_F(FlashHostTest, MovieRoadEndsInTheShutdownHandshake)
     EXPECT_EQ("", myAppLog.text());
 }
 
+TEST_F(FlashHostTest, ExitAskedForWhileTheMovieConfirmsInsideTheWriteDoesNotAskAgain)
+{
+    SetEnvironmentVariableW(L"FLASH_STANDIN_EAGER", L"set");
+    SwfWindow* swf = startNested(L"prompt.movie");
+    SetEnvironmentVariableW(L"FLASH_STANDIN_EAGER", nullptr);
+    ASSERT_NE(nullptr, swf);
+    ComPtr<IFlashStandIn> standIn = standInOf(swf);
+    ASSERT_TRUE(standIn);
+    myHandlerLog.onShutdownDone = [&] {
+        if (myHandlerLog.shutdownDone == 1)
+            mySkyvane->exit();
+    };
+
+    mySkyvane->exit();
+    EXPECT_EQ(std::vector<std::wstring>{L""}, variableValues(standIn.Get(), L"shutdown"));
+    EXPECT_EQ(1, myHandlerLog.shutdownDone);
+    EXPECT_EQ(0, mySkyvane->closes);
+}
+
 TEST_F(FlashHostTest, ShutdownThatCannotReachTheMovieClosesAtOnce)
 {
     SwfWindow* swf = startNested(L"handshake.movie");

@@ -43,6 +43,8 @@ struct HandlerLog {
     std::vector<std::wstring> changes;
     // Called by the handler's destructor.
     std::function<void()> onDelete;
+    // Called when the movie confirmed its shutdown.
+    std::function<void()> onShutdownDone;
 };
 
 class RecordingFlashHandler : public FlashHandler {
@@ -54,7 +56,12 @@ protected:
     void onSwfWindowCreated(SwfWindow* swf) override { myLog.windowsCreated.push_back(swf); }
     void onFlashNotResponding() override { ++myLog.notResponding; }
     void onMovieReady() override { ++myLog.movieReady; }
-    void doShutdownDone() override { ++myLog.shutdownDone; }
+    void doShutdownDone() override
+    {
+        ++myLog.shutdownDone;
+        if (myLog.onShutdownDone)
+            myLog.onShutdownDone();
+    }
     std::wstring getRole() override { return myLog.role; }
     bool isDebug() override { return myLog.debug; }
     bool isFullscreenMode() override { return myLog.fullscreen; }
