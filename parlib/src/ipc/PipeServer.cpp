@@ -3,11 +3,24 @@
 #include "app/Application.h"
 #include "util/ExceptionUtil.h"
 #include "util/Log.h"
+#include "util/StringUtil.h"
 
+#include <atomic>
 #include <cstring>
 #include <mutex>
 
 namespace par {
+
+namespace {
+
+std::atomic<PipeServer::TickCountQuery> theTickCountQuery{GetTickCount};
+
+DWORD tickCount()
+{
+    return theTickCountQuery.load()();
+}
+
+} // namespace
 
 // What the pipe thread and the UI thread share for one request. It outlives
 // both sides: a server stopped, or a client gone, while its request waits
@@ -32,15 +45,18 @@ struct PipeServer::Exchange {
         SetEvent(done);
     }
 
-    void abandon()
+    // True when the request was completed before: its answer stays in
+    // response then. Only the first call tells.
+    bool abandon()
     {
         std::lock_guard<std::mutex> lock(mutex);
         if (abandoned)
-            return;
+            return false;
         abandoned = true;
-        // A completion that came after the wait gave up must not answer the
-        // next request.
+        // A completion that the wait did not see must not answer the next
+        // request.
         ResetEvent(done);
+        return completed;
     }
 
     bool isAbandoned()
@@ -129,6 +145,11 @@ void PipeServer::RequestCall::run()
         if (!exchange->isCompleted())
             request->complete("");
     }
+}
+
+void PipeServer::setTickCountQuery(TickCountQuery query)
+{
+    theTickCountQuery = query;
 }
 
 PipeServer::PipeServer(const std::string& name)
@@ -253,7 +274,7 @@ bool PipeServer::passToUiThread(const std::string& request, std::string& respons
     Application::handOff(new RequestCall(new AsyncRequestImpl(myExchange)));
 
     HANDLE events[] = {getStopEvent(), myRequestDone.get()};
-    const DWORD start = GetTickCount();
+    const DWORD start = tickCount();
     for (;;) {
         const DWORD result = WaitForMultipleObjects(2, events, FALSE, CLIENT_CHECK_MS);
         if (result == WAIT_OBJECT_0 + 1) {
@@ -264,11 +285,17 @@ bool PipeServer::passToUiThread(const std::string& request, std::string& respons
         // A client that went gives the only instance back to the next one,
         // however long the UI thread keeps its request.
         const bool waiting = result == WAIT_TIMEOUT && isClientConnected();
-        if (waiting && GetTickCount() - start < ANSWER_TIMEOUT_MS)
+        if (waiting && tickCount() - start < ANSWER_TIMEOUT_MS)
             continue;
-        if (waiting)
-            logSevere("server: no answer in time, answered empty, request=" + request);
-        myExchange->abandon();
+        // The answer may have come after the wait's time-out: it still counts.
+        const bool answered = myExchange->abandon();
+        if (waiting && answered) {
+            response = myExchange->response;
+        } else if (waiting) {
+            // The client's own text: escaped, so that it cannot forge lines.
+            logSevere("server: no answer in time, answered empty, request=" +
+                      escapeControlCharacters(request));
+        }
         myExchange.reset();
         return waiting;
     }

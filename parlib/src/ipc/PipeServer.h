@@ -52,6 +52,12 @@ public:
 
     class RequestCall;
 
+    // The clock that the answer limit is measured by; a test puts its own in
+    // place to reach the limit at a moment of its choosing. Set it while no
+    // server runs.
+    using TickCountQuery = DWORD(WINAPI*)();
+    static void setTickCountQuery(TickCountQuery query);
+
     explicit PipeServer(const std::string& name);
     ~PipeServer() override;
 
@@ -69,8 +75,8 @@ private:
     // when it failed or was cancelled by the stop.
     bool finishIo(DWORD& transferred);
     // Hands the request to the UI thread and waits for its answer, "" when
-    // none came in time; false when the server was stopped or the client
-    // went meanwhile.
+    // none had come by the limit; false when the server was stopped or the
+    // client went meanwhile.
     bool passToUiThread(const std::string& request, std::string& response);
     bool isClientConnected();
 

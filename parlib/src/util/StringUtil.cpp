@@ -83,6 +83,29 @@ bool replaceAll(std::wstring& text, const wchar_t* from, const wchar_t* to)
     return replaceAllIn(text, std::wstring(from), std::wstring(to));
 }
 
+std::string escapeControlCharacters(const std::string& text)
+{
+    std::string result;
+    result.reserve(text.size());
+    for (char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            result += "\\\\";
+        } else if (c == '\r') {
+            result += "\\r";
+        } else if (c == '\n') {
+            result += "\\n";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "\\x%02X", byte);
+            result += buffer;
+        } else {
+            result += c;
+        }
+    }
+    return result;
+}
+
 std::string& toUpper(std::string& text)
 {
     for (char& c : text)

@@ -22,6 +22,11 @@ std::wstring trimString(const std::wstring& text, const std::wstring& characters
 bool replaceAll(std::string& text, const char* from, const char* to);
 bool replaceAll(std::wstring& text, const wchar_t* from, const wchar_t* to);
 
+// The text with its control characters written out, for a line of a log:
+// CR as \r, LF as \n, the others below 0x20 and 0x7F as \xHH, and a
+// backslash as \\ so that the escaping reads back unambiguously.
+std::string escapeControlCharacters(const std::string& text);
+
 std::string& toUpper(std::string& text);
 std::wstring& toLowerW(std::wstring& text);
 

@@ -1,5 +1,6 @@
 #include "ipc/PipeServer.h"
 
+#include "LogCapture.h"
 #include "LoopApplication.h"
 #include "PipeTestSupport.h"
 #include "PollUntil.h"
@@ -257,6 +258,78 @@ TEST_F(PipeServerTest, RequestKeptByTheHandlerCanBeCompletedAfterTheServerIsGone
     client.join();
     EXPECT_EQ("defer:kept", deferring.pending[0]->getRequest());
     deferring.pending[0]->complete("whenever");
+}
+
+namespace {
+
+std::atomic<PipeServer::AsyncRequest*> theKeptRequest{nullptr};
+std::atomic<bool> theAnswerAtTheLimit{false};
+
+// Keeps the request unanswered, as a UI thread that is busy elsewhere.
+class KeepingHandler : public PipeServer::Handler {
+public:
+    void handleRequest(PipeServer::AsyncRequest* request) override { theKeptRequest = request; }
+};
+
+// The pipe thread's clock: it stands still until the request is kept, then
+// jumps to the answer limit. The pipe thread reads it after its wait timed
+// out and before it gives the request up, so an answer given here comes
+// exactly at the limit.
+DWORD WINAPI clockAtTheLimitOnceKept()
+{
+    if (!theKeptRequest)
+        return 0;
+    if (theAnswerAtTheLimit) {
+        if (PipeServer::AsyncRequest* kept = theKeptRequest.exchange(nullptr))
+            kept->complete("at the limit");
+    }
+    return PipeServer::ANSWER_TIMEOUT_MS;
+}
+
+class PipeServerAtTheAnswerLimitTest : public PipeServerTest {
+protected:
+    void SetUp() override { PipeServer::setTickCountQuery(clockAtTheLimitOnceKept); }
+
+    void TearDown() override
+    {
+        PipeServer::setTickCountQuery(GetTickCount);
+        if (PipeServer::AsyncRequest* kept = theKeptRequest.exchange(nullptr))
+            kept->complete("too late");
+    }
+
+    std::string answerTo(const std::string& request, bool answerAtTheLimit)
+    {
+        theAnswerAtTheLimit = answerAtTheLimit;
+        KeepingHandler handler;
+        PipeServer server(myName);
+        server.setHandler(&handler);
+        server.start();
+        std::string answer = "unset";
+        runClient([&] {
+            RawPipeClient client(myName);
+            client.write(request + '\0');
+            answer = client.read();
+        });
+        return answer;
+    }
+
+    test::LogCapture myLog;
+};
+
+} // namespace
+
+TEST_F(PipeServerAtTheAnswerLimitTest, AnswerThatComesAtTheLimitReachesTheClient)
+{
+    EXPECT_EQ(std::string("at the limit") + '\0', answerTo("activate", true));
+    EXPECT_FALSE(myLog.contains("no answer in time"));
+}
+
+TEST_F(PipeServerAtTheAnswerLimitTest, RequestLeftUnansweredIsLoggedOnOneLineWithItsControlsEscaped)
+{
+    EXPECT_EQ(std::string(1, '\0'), answerTo("x\r\nserver: forged\t\x1b\x7f\\", false));
+    EXPECT_EQ("server: no answer in time, answered empty, "
+              "request=x\\r\\nserver: forged\\x09\\x1B\\x7F\\\\\n",
+              myLog.text());
 }
 
 TEST(PipeServerWithoutApplication, RequestThatCannotReachTheUiThreadIsAnsweredEmpty)
