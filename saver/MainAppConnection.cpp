@@ -39,13 +39,23 @@ void MainAppConnection::suspend()
 
 void MainAppConnection::resume(DWORD timeoutMs)
 {
-    std::unique_lock<std::timed_mutex> lock(myResumeMutex, std::chrono::milliseconds(timeoutMs));
+    // One limit for the whole resume: each step has only what the steps
+    // before it left.
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    auto remaining = [&]() -> DWORD {
+        if (timeoutMs == INFINITE)
+            return INFINITE;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        return left > 0 ? static_cast<DWORD>(left) : 0;
+    };
+    std::unique_lock<std::timed_mutex> lock(myResumeMutex, deadline);
     if (!lock.owns_lock() || !myClient->isConnected())
         return;
     par::logInfo("Resume main-app");
     std::string answer;
-    if (myClient->sendRequest("resume", timeoutMs, answer))
+    if (myClient->sendRequest("resume", remaining(), answer))
         par::logInfo("main-app resumed.");
     // A second close of the saver must not resume the desktop program twice.
-    myClient->connect(false, timeoutMs);
+    myClient->connect(false, remaining());
 }

@@ -28,7 +28,9 @@ public:
 
     // Closes the saver afterwards when the user made input meanwhile.
     void suspend();
-    // Only after a suspend that connected, and once; from any thread.
+    // Only after a suspend that connected, and once; from any thread. The
+    // time limit is for the whole resume, the wait for another thread's
+    // resume included.
     void resume(DWORD timeoutMs = INFINITE);
 
 private:

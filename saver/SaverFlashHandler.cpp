@@ -6,6 +6,7 @@
 #include "swfwindow/ComDiagnostics.h"
 #include "swfwindow/SwfWindow.h"
 
+#include "util/ExceptionUtil.h"
 #include "util/Log.h"
 
 std::wstring SaverFlashHandler::getRole()
@@ -48,8 +49,11 @@ void SaverFlashHandler::onSwfWindowCreated(SwfWindow* swf)
 
 void SaverFlashHandler::onFlashNotResponding()
 {
-    // A desktop program that we suspended must not stay so after us.
-    SaverController::instance().resumeMainApp(MainAppConnection::RESUME_TIMEOUT_MS);
+    // A desktop program that we suspended must not stay so after us, yet
+    // nothing the resume does may keep the saver from ending.
+    par::callGuarded("SaverFlashHandler::onFlashNotResponding()", [] {
+        SaverController::instance().resumeMainApp(MainAppConnection::RESUME_TIMEOUT_MS);
+    });
     ExitProcess(1);
 }
 

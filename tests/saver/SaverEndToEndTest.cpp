@@ -30,10 +30,26 @@ const char* const CONFIGURE_TITLE = "Skyvane screen saver";
 constexpr unsigned LIMIT_MS = 20000;
 
 // The desktop program's side of the pipe: answers "ok" and notes, for each
-// request, whether the saver's movie had been loaded by then.
+// request, whether the saver's movie had been loaded by then. A desktop
+// program that hangs takes "resume" and never answers it.
 class DesktopProgramStandIn : public par::PipeServer::Handler {
 public:
     explicit DesktopProgramStandIn(std::function<bool()> movieLoaded) : myMovieLoaded(movieLoaded) {}
+    ~DesktopProgramStandIn() override
+    {
+        if (myHeldResume)
+            myHeldResume->complete("");
+    }
+
+    void handleRequest(par::PipeServer::AsyncRequest* request) override
+    {
+        if (request->getRequest() != "resume" || answersResume) {
+            Handler::handleRequest(request);
+            return;
+        }
+        requests.push_back("resume");
+        myHeldResume = request;
+    }
 
     bool handleSyncRequest(const std::string& request, std::string& response) override
     {
@@ -48,9 +64,11 @@ public:
     std::vector<std::string> requests;
     std::vector<bool> movieLoadedAtRequest;
     std::function<void()> beforeSuspendAnswer;
+    bool answersResume = true;
 
 private:
     std::function<bool()> myMovieLoaded;
+    par::PipeServer::AsyncRequest* myHeldResume = nullptr;
 };
 
 class SaverTest : public ::testing::Test {
@@ -334,6 +352,26 @@ TEST_F(SaverTest, HangingMovieResumesTheDesktopProgramAndEndsTheSaverWithExitCod
     ASSERT_TRUE(runUntil([&] { return transcriptHas("\thang"); }));
     // The monitor waits 2 s between pings and 10 s for an answer.
     ASSERT_TRUE(ends(*saver, 20000));
+    EXPECT_EQ(1u, saver->exitCode());
+    EXPECT_EQ((std::vector<std::string>{"suspend", "resume"}), desktop.requests);
+}
+
+TEST_F(SaverTest, HangingMovieEndsTheSaverWithinTheResumeLimitWhenTheDesktopProgramNeverAnswers)
+{
+    installMovie(test::winePath(SAVER_TEST_MOVIES "/hanging.movie"));
+    DesktopProgramStandIn desktop([this] { return movieLoaded(); });
+    desktop.answersResume = false;
+    auto server = serveAppPipe(desktop);
+    auto saver = start(L"/s");
+    // The monitor waits 2 s between pings and 10 s for an answer.
+    ASSERT_TRUE(runUntil([&] { return saver->output().find("Flash did not responded") != std::string::npos; },
+                         30000))
+        << saver->output();
+    const DWORD reported = GetTickCount();
+    // The resume has 5 s in all; each of its three steps waiting 5 s of its
+    // own takes at least 10 s.
+    ASSERT_TRUE(ends(*saver, 8000)) << saver->output();
+    EXPECT_LT(GetTickCount() - reported, 8000u);
     EXPECT_EQ(1u, saver->exitCode());
     EXPECT_EQ((std::vector<std::string>{"suspend", "resume"}), desktop.requests);
 }
