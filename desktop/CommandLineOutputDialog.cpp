@@ -50,7 +50,7 @@ CommandLineOutputDialog::CommandLineOutputDialog(int templateId)
 
     auto* layout = new par::FlowLayout(par::FlowLayout::VERTICAL);
     setLayout(layout);
-    LoadLibraryA("Riched32.dll");
+    par::loadSystemLibrary(L"Riched32.dll");
     auto textArea = std::make_unique<NoteTextArea>();
     textArea->setFont(myFont.get());
     layout->setConstraints(textArea.get(), {par::FlowLayout::WEIGHTED, 0.5});

@@ -3,6 +3,7 @@
 #include "util/ExceptionUtil.h"
 
 #include <map>
+#include <vector>
 
 namespace par {
 
@@ -99,17 +100,19 @@ void Timer::fire()
     bool* outerFlag = myDestroyedFlag;
     myDestroyedFlag = &destroyed;
 
-    // Exceptions stop here, so that the flag is always put back.
+    // Exceptions stop here, so that the flag is always put back; the copy
+    // of the listeners too may run out of memory.
     callGuarded("Timer::onTick()", [this] { onTick(); });
-    if (!destroyed) {
-        for (Listener* listener : myListeners.snapshot()) {
-            // One listener may remove (and delete) another during the tick.
-            if (!myListeners.contains(listener))
-                continue;
-            callGuarded("Timer listener", [this, listener] { listener->onTimer(this); });
-            if (destroyed)
-                break;
-        }
+    std::vector<Listener*> listeners;
+    if (!destroyed)
+        callGuarded("Timer::fire()", [this, &listeners] { listeners = myListeners.snapshot(); });
+    for (Listener* listener : listeners) {
+        // One listener may remove (and delete) another during the tick.
+        if (!myListeners.contains(listener))
+            continue;
+        callGuarded("Timer listener", [this, listener] { listener->onTimer(this); });
+        if (destroyed)
+            break;
     }
 
     if (destroyed) {

@@ -3,7 +3,10 @@
 #include "util/ComUtil.h"
 #include "util/StringUtil.h"
 
+#include <wrl/client.h>
+
 #include <algorithm>
+#include <utility>
 
 // MinGW's import libraries lack these two identifiers.
 extern "C" {
@@ -12,6 +15,8 @@ const IID IID_IXMLDOMDocument2 = {0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00,
 }
 
 namespace par {
+
+using Microsoft::WRL::ComPtr;
 
 namespace {
 
@@ -44,33 +49,39 @@ AttributePath splitAttributePath(const std::wstring& path)
 // every document (a dozen wineserver round trips each under Wine), and the
 // hang monitor's pings alone make three documents every two seconds. As a
 // spy on the thread's COM initialisation it lets the factory go before the
-// thread's last CoUninitialize ends the apartment that handed it out, and
-// then leaves: the module it lives in may go with the apartment.
+// thread's last CoUninitialize ends the apartment that handed it out (the
+// module it lives in may go with the apartment), and leaves at the end of
+// that call.
+//
+// The spy revokes itself in PostUninitialize, the last callback of that
+// call, and the thread keeps its own reference to it until a later document
+// needs a new factory or the thread ends. A revoke made inside a callback
+// may take effect only when the outermost CoInitialize or CoUninitialize
+// returns, so COM may call the spy until then even after dropping its own
+// reference; the thread's reference outlives that call.
 class DocumentFactory final : public IInitializeSpy {
 public:
     static HRESULT createDocument(IXMLDOMDocument2** document)
     {
-        if (!ourThreadFactory) {
-            IClassFactory* classFactory = nullptr;
+        if (!ourThreadFactory || !ourThreadFactory->myClassFactory) {
+            ComPtr<IClassFactory> classFactory;
             const HRESULT found = CoGetClassObject(CLSID_DOMDocument30, CLSCTX_ALL, nullptr, IID_IClassFactory,
-                                                   reinterpret_cast<void**>(&classFactory));
+                                                   reinterpret_cast<void**>(classFactory.GetAddressOf()));
             if (FAILED(found))
                 return found;
-            auto* factory = new DocumentFactory(classFactory);
-            // Without the spy nothing would let the factory go in time: it
-            // serves this one document only.
-            if (FAILED(CoRegisterInitializeSpy(factory, &factory->myCookie))) {
-                const HRESULT created = classFactory->CreateInstance(nullptr, IID_IXMLDOMDocument2,
-                                                                     reinterpret_cast<void**>(document));
-                factory->Release();
-                return created;
-            }
-            // The registration holds it from here on.
-            factory->Release();
+            ComPtr<DocumentFactory> factory;
+            factory.Attach(new DocumentFactory(classFactory));
+            // Without the spy nothing would let the factory go in time, and a
+            // spy that is leaving (a document asked for while the apartment
+            // ends) keeps the thread's reference until it has left: the
+            // factory then serves this one document only.
+            if ((ourThreadFactory && ourThreadFactory->myLeaving)
+                || FAILED(CoRegisterInitializeSpy(factory.Get(), &factory->myCookie)))
+                return createFrom(classFactory.Get(), document);
+            // A spy that has left is let go here: the call it left in has returned.
             ourThreadFactory = factory;
         }
-        return ourThreadFactory->myClassFactory->CreateInstance(nullptr, IID_IXMLDOMDocument2,
-                                                                reinterpret_cast<void**>(document));
+        return createFrom(ourThreadFactory->myClassFactory.Get(), document);
     }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override
@@ -94,29 +105,42 @@ public:
 
     HRESULT STDMETHODCALLTYPE PreInitialize(DWORD, DWORD) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE PostInitialize(HRESULT result, DWORD, DWORD) override { return result; }
+    // Nested initialisations count down to 1 before the call that ends the apartment.
     HRESULT STDMETHODCALLTYPE PreUninitialize(DWORD initializations) override
     {
-        if (initializations == 1 && ourThreadFactory == this) {
-            ourThreadFactory = nullptr;
-            // May be the last reference to this object.
+        if (initializations == 1 && myClassFactory) {
+            myClassFactory.Reset();
+            myLeaving = true;
+        }
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE PostUninitialize(DWORD) override
+    {
+        if (myLeaving) {
+            myLeaving = false;
             CoRevokeInitializeSpy(myCookie);
         }
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE PostUninitialize(DWORD) override { return S_OK; }
 
 private:
-    explicit DocumentFactory(IClassFactory* classFactory) : myClassFactory(classFactory) {}
-    ~DocumentFactory() { myClassFactory->Release(); }
+    explicit DocumentFactory(ComPtr<IClassFactory> classFactory) : myClassFactory(std::move(classFactory)) {}
+    ~DocumentFactory() = default;
 
-    static thread_local DocumentFactory* ourThreadFactory;
+    static HRESULT createFrom(IClassFactory* classFactory, IXMLDOMDocument2** document)
+    {
+        return classFactory->CreateInstance(nullptr, IID_IXMLDOMDocument2, reinterpret_cast<void**>(document));
+    }
+
+    static thread_local ComPtr<DocumentFactory> ourThreadFactory;
 
     LONG myReferences = 1;
     ULARGE_INTEGER myCookie = {};
-    IClassFactory* myClassFactory;
+    ComPtr<IClassFactory> myClassFactory;
+    bool myLeaving = false;
 };
 
-thread_local DocumentFactory* DocumentFactory::ourThreadFactory = nullptr;
+thread_local ComPtr<DocumentFactory> DocumentFactory::ourThreadFactory;
 
 } // namespace
 
