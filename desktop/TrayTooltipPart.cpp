@@ -124,17 +124,28 @@ TrayTooltipPart::~TrayTooltipPart()
 
 void TrayTooltipPart::makeWindow()
 {
-    if (myPopup)
+    if (!myPopup) {
+        myPopup = std::make_unique<par::CustomWindow>(WS_POPUP | WS_BORDER, WS_EX_TOPMOST | WS_EX_TOOLWINDOW,
+                                                      "ParDefaultWindowClass");
+        myPopup->setControlParent(true);
+        myPopup->setNoErase(true);
+        myPopup->setVisible(false, false);
+        myPopup->setLayout(new par::FlowLayout(par::FlowLayout::VERTICAL));
+    }
+    // A page whose making failed is tried again by the next call; the page's
+    // listener may place the tooltip while the factory is making it.
+    if (myPage || myMakingPage)
         return;
-    myPopup = std::make_unique<par::CustomWindow>(WS_POPUP | WS_BORDER, WS_EX_TOPMOST | WS_EX_TOOLWINDOW,
-                                                  "ParDefaultWindowClass");
-    myPopup->setControlParent(true);
-    myPopup->setNoErase(true);
-    myPopup->setVisible(false, false);
-    auto* layout = new par::FlowLayout(par::FlowLayout::VERTICAL);
-    myPopup->setLayout(layout);
-    myPage = myFactory(this, myTemplate);
-    layout->setConstraints(myPage->getWindow(), {par::FlowLayout::WEIGHTED, 0.5});
+    myMakingPage = true;
+    try {
+        myPage = myFactory(this, myTemplate);
+    } catch (...) {
+        myMakingPage = false;
+        throw;
+    }
+    myMakingPage = false;
+    static_cast<par::FlowLayout*>(myPopup->getLayout())
+        ->setConstraints(myPage->getWindow(), {par::FlowLayout::WEIGHTED, 0.5});
     myPopup->addChild(myPage->getWindow());
     place();
 }
@@ -176,6 +187,8 @@ void TrayTooltipPart::setContent(const std::wstring& html)
 {
     myContent = html;
     makeWindow();
+    if (!myPage)
+        return;
     if (!myPage->setElementHtml(L"plate", html)) {
         par::logSevere("TrayTooltipPart.setContent(), plate not found, content was not set");
         return;

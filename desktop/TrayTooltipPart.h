@@ -60,6 +60,7 @@ private:
     std::unique_ptr<par::CustomWindow> myPopup;
     // Its window belongs to the popup.
     std::unique_ptr<Page> myPage;
+    bool myMakingPage = false;
     std::wstring myTemplate;
     bool myShown = false;
     std::wstring myContent;

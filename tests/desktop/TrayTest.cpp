@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -374,6 +375,23 @@ TEST_F(TrayTooltipTest, PageLoadedWhileItIsBeingMadeIsPlacedOnceMade)
     tooltip.setAnchor(300, 300);
     ASSERT_NE(nullptr, page);
     EXPECT_EQ(102, popupRect(tooltip).right - popupRect(tooltip).left);
+}
+
+TEST_F(TrayTooltipTest, PageWhoseMakingFailedIsMadeByTheNextContent)
+{
+    int made = 0;
+    FakePage* page = nullptr;
+    TrayTooltipPart tooltip([&made, &page](TrayTooltipPart*, const std::wstring&) {
+        if (made++ == 0)
+            throw std::runtime_error("no browser");
+        auto fake = std::make_unique<FakePage>(true);
+        page = fake.get();
+        return std::unique_ptr<TrayTooltipPart::Page>(std::move(fake));
+    });
+    EXPECT_THROW(tooltip.setContent(L"abc"), std::runtime_error);
+    tooltip.setContent(L"abcde");
+    ASSERT_NE(nullptr, page);
+    EXPECT_EQ(52, popupRect(tooltip).bottom - popupRect(tooltip).top);
 }
 
 TEST_F(TrayTooltipTest, PageWithoutPlateLogsAndStaysEmpty)
