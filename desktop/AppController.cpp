@@ -103,10 +103,10 @@ void AppController::requestSwitch(const Switch& request)
             return;
         break;
     }
+    const bool switching = !mySwitches.empty();
     mySwitches.push_back(request);
-    if (mySwitching)
+    if (switching)
         return;
-    mySwitching = true;
     try {
         while (!mySwitches.empty()) {
             const Switch next = mySwitches.front();
@@ -118,10 +118,8 @@ void AppController::requestSwitch(const Switch& request)
         }
     } catch (...) {
         mySwitches.clear();
-        mySwitching = false;
         throw;
     }
-    mySwitching = false;
 }
 
 void AppController::switchOpen(bool open)
@@ -258,7 +256,7 @@ LRESULT AppController::onWindowEvent(par::Window* window, UINT message, WPARAM w
         if (app->getMode() == App::MODE_SCREEN_SAVER) {
             if (!active && !app->isDebug())
                 app->requestExit();
-        } else if (!active && app->isFullscreen() && !onSecondary && !mySwitching) {
+        } else if (!active && app->isFullscreen() && !onSecondary && mySwitches.empty()) {
             // Not while switching: hiding the active window deactivates the
             // program for a moment.
             setFullscreen(false, false);

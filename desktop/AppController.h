@@ -67,7 +67,7 @@ private:
     SIZE_T myWorkingSetMinimum = 0;
     SIZE_T myWorkingSetMaximum = 0;
     std::unique_ptr<OptimizeWorkingSetTimer> myTrimTimer;
-    bool mySwitching = false;
-    // The switch being made, then those asked for meanwhile.
+    // The switch being made, then those asked for meanwhile; empty while
+    // no switch is made.
     std::deque<Switch> mySwitches;
 };

@@ -772,10 +772,15 @@ void FlashStandIn::planAction(const MovieScript::Action& action)
     });
 }
 
-void FlashStandIn::reactTo(const MovieScript::Action& action)
+bool FlashStandIn::runsInsideTheWrite(DWORD delayMs) const
 {
     // By default a movie notices a variable on its next frame, never inside the write.
-    if (myEagerSet && action.delayMs == 0 && !mySchedule.hangs())
+    return myEagerSet && delayMs == 0 && !mySchedule.hangs();
+}
+
+void FlashStandIn::reactTo(const MovieScript::Action& action)
+{
+    if (runsInsideTheWrite(action.delayMs))
         runAction(action);
     else
         planAction(action);
@@ -839,7 +844,7 @@ void FlashStandIn::answerRequest(const std::wstring& document)
     std::wstring response;
     if (!myMovie.answerRequest(document, rule, response) || rule.never)
         return;
-    if (myEagerSet && rule.delayMs == 0 && !mySchedule.hangs()) {
+    if (runsInsideTheWrite(rule.delayMs)) {
         fireFsCommand(L"xmlResponse", response);
         return;
     }

@@ -148,8 +148,10 @@ private:
     void loadAtOnce(WPARAM generation);
     void startActions(WPARAM generation);
     void planAction(const MovieScript::Action& action);
-    // Inside the write when the control is eager and the movie does not
-    // hang; otherwise planned.
+    // Whether a reaction or an answer with this delay runs inside the write:
+    // only when the control is eager and the movie does not hang.
+    bool runsInsideTheWrite(DWORD delayMs) const;
+    // Inside the write or planned.
     void reactTo(const MovieScript::Action& action);
     void runAction(const MovieScript::Action& action);
     void fireEvent(const std::wstring& serviceId, const std::wstring& eventId);

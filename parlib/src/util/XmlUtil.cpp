@@ -69,14 +69,15 @@ public:
                                                    reinterpret_cast<void**>(classFactory.GetAddressOf()));
             if (FAILED(found))
                 return found;
+            // A spy that is leaving (a document asked for while the apartment
+            // ends) keeps the thread's reference until it has left, and
+            // without a spy nothing would let the factory go in time: the
+            // factory then serves this one document only.
+            if (ourThreadFactory && ourThreadFactory->myLeaving)
+                return createFrom(classFactory.Get(), document);
             ComPtr<DocumentFactory> factory;
             factory.Attach(new DocumentFactory(classFactory));
-            // Without the spy nothing would let the factory go in time, and a
-            // spy that is leaving (a document asked for while the apartment
-            // ends) keeps the thread's reference until it has left: the
-            // factory then serves this one document only.
-            if ((ourThreadFactory && ourThreadFactory->myLeaving)
-                || FAILED(CoRegisterInitializeSpy(factory.Get(), &factory->myCookie)))
+            if (FAILED(CoRegisterInitializeSpy(factory.Get(), &factory->myCookie)))
                 return createFrom(classFactory.Get(), document);
             // A spy that has left is let go here: the call it left in has returned.
             ourThreadFactory = factory;
