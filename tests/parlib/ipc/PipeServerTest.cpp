@@ -264,6 +264,7 @@ namespace {
 
 std::atomic<PipeServer::AsyncRequest*> theKeptRequest{nullptr};
 std::atomic<bool> theAnswerAtTheLimit{false};
+std::atomic<bool> theStartRead{false};
 
 // Keeps the request unanswered, as a UI thread that is busy elsewhere.
 class KeepingHandler : public PipeServer::Handler {
@@ -271,13 +272,14 @@ public:
     void handleRequest(PipeServer::AsyncRequest* request) override { theKeptRequest = request; }
 };
 
-// The pipe thread's clock: it stands still until the request is kept, then
-// jumps to the answer limit. The pipe thread reads it after its wait timed
-// out and before it gives the request up, so an answer given here comes
-// exactly at the limit.
+// The pipe thread's clock: it stands still at the request's start (the
+// first read, which may come after the request is kept), then jumps to the
+// answer limit once the request is kept. The pipe thread reads it after its
+// wait timed out and before it gives the request up, so an answer given
+// here comes exactly at the limit.
 DWORD WINAPI clockAtTheLimitOnceKept()
 {
-    if (!theKeptRequest)
+    if (!theStartRead.exchange(true) || !theKeptRequest)
         return 0;
     if (theAnswerAtTheLimit) {
         if (PipeServer::AsyncRequest* kept = theKeptRequest.exchange(nullptr))
@@ -300,6 +302,7 @@ protected:
     std::string answerTo(const std::string& request, bool answerAtTheLimit)
     {
         theAnswerAtTheLimit = answerAtTheLimit;
+        theStartRead = false;
         KeepingHandler handler;
         PipeServer server(myName);
         server.setHandler(&handler);
