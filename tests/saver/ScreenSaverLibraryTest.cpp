@@ -106,7 +106,10 @@ TEST_F(ScreenSaverLibraryTest, FullScreenWindowIgnoresSystemCommandsAndSmallMove
     auto saver = start(L"-S");
     HWND window = waitForWindow(*saver, SAVER_CLASS);
     ASSERT_NE(nullptr, window);
-    EXPECT_EQ("create preview=0 instance=1\n", saver->output());
+    // The window can be found while its creation is still being handled.
+    const std::string created = "create preview=0 instance=1\n";
+    test::pumpUntil([&] { return saver->output() == created; }, LIMIT_MS);
+    EXPECT_EQ(created, saver->output());
     // Made first, shown a moment later.
     EXPECT_TRUE(test::pumpUntil([&] { return IsWindowVisible(window) != FALSE; }, LIMIT_MS));
     const LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
