@@ -243,8 +243,9 @@ TEST_F(SaverTest, PreviewRunsInTheGivenWindowAndNeverOpensThePipe)
     HWND preview = nullptr;
     ASSERT_TRUE(test::pumpUntil(
         [&] { return (preview = FindWindowExA(parent, nullptr, SAVER_CLASS, nullptr)) != nullptr; }, LIMIT_MS));
-    RECT client;
-    GetClientRect(preview, &client);
+    // Found while it is being made, the window may not have its client area yet.
+    RECT client = {};
+    test::pumpUntil([&] { return GetClientRect(preview, &client) && client.right == 152; }, LIMIT_MS);
     EXPECT_EQ(152, client.right);
     EXPECT_EQ(114, client.bottom);
     PostMessageA(preview, WM_CLOSE, 0, 0);

@@ -84,8 +84,9 @@ TEST_F(ScreenSaverLibraryTest, PreviewIsAChildOfTheGivenWindowAtItsClientSize)
         test::pumpUntil([&] { return (preview = FindWindowExA(parent, nullptr, SAVER_CLASS, nullptr)) != nullptr; },
                         LIMIT_MS);
         ASSERT_NE(nullptr, preview);
-        RECT client;
-        GetClientRect(preview, &client);
+        // Found while it is being made, the window may not have its client area yet.
+        RECT client = {};
+        test::pumpUntil([&] { return GetClientRect(preview, &client) && client.right == 200; }, LIMIT_MS);
         EXPECT_EQ(200, client.right);
         EXPECT_EQ(150, client.bottom);
         EXPECT_TRUE(GetWindowLongPtrA(preview, GWL_STYLE) & WS_CHILD);
