@@ -8,8 +8,10 @@
 #include "util/Log.h"
 #include "util/StringUtil.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <cwctype>
+#include <list>
 
 using namespace ShockwaveFlashObjects;
 
@@ -39,18 +41,12 @@ const COLORREF kDefaultBackground = RGB(255, 255, 255);
 // Words of FLASH_STANDIN_EAGER, e.g. "load,set".
 const wchar_t* const kEagerVariable = L"FLASH_STANDIN_EAGER";
 
-bool hasWord(const std::wstring& list, const wchar_t* word)
+bool hasWord(std::wstring list, const wchar_t* word)
 {
-    std::wstring::size_type start = 0;
-    while (start <= list.size()) {
-        std::wstring::size_type end = list.find_first_of(L", ", start);
-        if (end == std::wstring::npos)
-            end = list.size();
-        if (list.compare(start, end - start, word) == 0)
-            return true;
-        start = end + 1;
-    }
-    return false;
+    par::replaceAll(list, L" ", L",");
+    std::list<std::wstring> words;
+    par::splitString(words, list, L",");
+    return std::find(words.begin(), words.end(), word) != words.end();
 }
 
 std::wstring environmentText(const wchar_t* name)

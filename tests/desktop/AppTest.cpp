@@ -149,8 +149,8 @@ TEST_F(AppTest, FullscreenSwitchAskedForInsideTheMoviesWriteFollowsIt)
     ASSERT_TRUE(app.init());
     SwfWindow* swf = app.getSkyvane()->getSwfWindow();
     ASSERT_NE(nullptr, swf);
-    Microsoft::WRL::ComPtr<IFlashStandIn> standIn;
-    ASSERT_EQ(S_OK, swf->getFlash()->QueryInterface(IID_IFlashStandIn, reinterpret_cast<void**>(standIn.GetAddressOf())));
+    Microsoft::WRL::ComPtr<IFlashStandIn> standIn = test::standInOf(swf->getFlash());
+    ASSERT_TRUE(standIn);
 
     AppWindow* window = app.getMainWindow();
     app.getAppController()->setFullscreen(true, true);

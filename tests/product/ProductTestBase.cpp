@@ -83,10 +83,7 @@ HtmlWindow* ProductTestBase::pageWindow(AbstractFlashHost& host)
 
 ComPtr<IFlashStandIn> ProductTestBase::standInOf(SwfWindow* swf)
 {
-    ComPtr<IFlashStandIn> standIn;
-    if (swf && swf->getFlash())
-        swf->getFlash()->QueryInterface(IID_IFlashStandIn, reinterpret_cast<void**>(standIn.GetAddressOf()));
-    return standIn;
+    return swf ? test::standInOf(swf->getFlash()) : nullptr;
 }
 
 std::vector<std::wstring> ProductTestBase::variableValues(IFlashStandIn* standIn, const std::wstring& name)

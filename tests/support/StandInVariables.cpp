@@ -6,6 +6,14 @@ using standin::Bstr;
 
 namespace test {
 
+Microsoft::WRL::ComPtr<IFlashStandIn> standInOf(IUnknown* control)
+{
+    Microsoft::WRL::ComPtr<IFlashStandIn> standIn;
+    if (control)
+        control->QueryInterface(IID_IFlashStandIn, reinterpret_cast<void**>(standIn.GetAddressOf()));
+    return standIn;
+}
+
 std::vector<std::wstring> variableValues(IFlashStandIn* standIn, const std::wstring& name)
 {
     std::vector<std::wstring> values;
