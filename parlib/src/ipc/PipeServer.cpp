@@ -27,8 +27,10 @@ DWORD tickCount()
 // for the UI thread abandons it, and the late call then touches nothing of
 // the server.
 struct PipeServer::Exchange {
-    Exchange(const std::string& text, Handler* requestHandler, HANDLE doneEvent)
-        : request(text), handler(requestHandler), done(doneEvent)
+    using HandlerLink = std::shared_ptr<std::atomic<Handler*>>;
+
+    Exchange(const std::string& text, HandlerLink requestHandler, HANDLE doneEvent)
+        : request(text), handler(std::move(requestHandler)), done(doneEvent)
     {
     }
 
@@ -59,12 +61,6 @@ struct PipeServer::Exchange {
         return completed;
     }
 
-    bool isAbandoned()
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        return abandoned;
-    }
-
     bool isCompleted()
     {
         std::lock_guard<std::mutex> lock(mutex);
@@ -72,7 +68,8 @@ struct PipeServer::Exchange {
     }
 
     const std::string request;
-    Handler* const handler;
+    // Null once the server stops.
+    const HandlerLink handler;
     std::string response;
 
 private:
@@ -132,14 +129,17 @@ void PipeServer::RequestCall::run()
     myRequest = nullptr;
     // The request is gone once completed; the exchange stays for the check.
     const std::shared_ptr<Exchange> exchange = request->exchange();
-    if (exchange->isAbandoned() || !exchange->handler) {
+    // Delivered even when the pipe thread gave up waiting for it: its sender
+    // may have sent it and gone, as the saver does with "resume".
+    Handler* const handler = exchange->handler->load();
+    if (!handler) {
         request->complete("");
         return;
     }
     // Nothing may leave the UI thread's loop from here, and the pipe thread
-    // waits for the answer.
+    // may wait for the answer.
     try {
-        exchange->handler->handleRequest(request);
+        handler->handleRequest(request);
     } catch (...) {
         logSevere("server: request handler failed: " + describeCurrentException());
         if (!exchange->isCompleted())
@@ -154,11 +154,17 @@ void PipeServer::setTickCountQuery(TickCountQuery query)
 
 PipeServer::PipeServer(const std::string& name)
     : myName(name),
+      myHandler(std::make_shared<std::atomic<Handler*>>(nullptr)),
       myIoEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
       myRequestDone(CreateEventA(nullptr, FALSE, FALSE, nullptr))
 {
     std::memset(&myOverlapped, 0, sizeof myOverlapped);
     myOverlapped.hEvent = myIoEvent.get();
+    createPipe();
+}
+
+void PipeServer::createPipe()
+{
     // The first instance or nothing: pipe names are machine-wide, and a
     // process that made the pipe first would receive our clients.
     myPipe.reset(CreateNamedPipeA(myName.c_str(),
@@ -180,9 +186,25 @@ PipeServer::PipeServer(const std::string& name)
     }
 }
 
+// Refused because another holder has the name, rather than for a fault of
+// our own.
+bool PipeServer::isNameHeld() const
+{
+    return myCreateError == ERROR_ACCESS_DENIED || myCreateError == ERROR_PIPE_BUSY;
+}
+
+void PipeServer::requestStop()
+{
+    // Before the stop is seen: no queued call may reach the handler after it.
+    *myHandler = nullptr;
+    Thread::requestStop();
+}
+
 PipeServer::~PipeServer()
 {
     requestStopAndWait();
+    // Also when the thread never ran.
+    *myHandler = nullptr;
     // Covers a thread that had to be terminated while its request was out.
     if (myExchange)
         myExchange->abandon();
@@ -191,10 +213,13 @@ PipeServer::~PipeServer()
 unsigned PipeServer::run()
 {
     if (!myPipe) {
+        // Logged once, however long the name stays held.
         logSevere("server: CreatePipe failed");
-        if (myCreateError == ERROR_ACCESS_DENIED)
-            logSevere("server: " + myName + " exists already: another process serves it");
-        return 0;
+        if (!isNameHeld())
+            return 0;
+        logSevere("server: " + myName + " exists already: another process serves it");
+        if (!waitForTheName())
+            return isStopRequested() ? 1 : 0;
     }
     for (;;) {
         ResetEvent(myIoEvent.get());
@@ -218,6 +243,21 @@ unsigned PipeServer::run()
         if (isStopRequested())
             return 1;
     }
+}
+
+// A name stays taken while any handle to one of its instances is open, a
+// client's too: a saver still connected to the program's previous run holds
+// it until it ends.
+bool PipeServer::waitForTheName()
+{
+    do {
+        if (WaitForSingleObject(getStopEvent(), RETRY_MS) != WAIT_TIMEOUT)
+            return false;
+        createPipe();
+    } while (!myPipe && isNameHeld());
+    if (!myPipe)
+        logSevere("server: CreatePipe failed");
+    return static_cast<bool>(myPipe);
 }
 
 void PipeServer::serveClient()

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -26,6 +27,9 @@ public:
     // answers "" and serves the next client: well above the movie's normal
     // answering time, so that no single request holds the only instance.
     static constexpr DWORD ANSWER_TIMEOUT_MS = 30000;
+    // How often the pipe thread asks again for a name that another holder
+    // has.
+    static constexpr DWORD RETRY_MS = 1000;
 
     // One request on its way through the UI thread. Complete it exactly once;
     // it is gone afterwards.
@@ -61,7 +65,11 @@ public:
     explicit PipeServer(const std::string& name);
     ~PipeServer() override;
 
-    void setHandler(Handler* handler) { myHandler = handler; }
+    void setHandler(Handler* handler) { *myHandler = handler; }
+
+    // From now on no request reaches the handler, which may go with the
+    // server: calls still queued answer "" without it.
+    void requestStop() override;
 
 protected:
     unsigned run() override;
@@ -70,6 +78,12 @@ private:
     struct Exchange;
     class AsyncRequestImpl;
 
+    // Makes the pipe's first instance, or notes why it could not.
+    void createPipe();
+    bool isNameHeld() const;
+    // Asks again for a name held elsewhere until it is ours; false when the
+    // server was stopped or the name cannot be had.
+    bool waitForTheName();
     void serveClient();
     // Waits for the pending overlapped operation or the stop request; false
     // when it failed or was cancelled by the stop.
@@ -81,7 +95,8 @@ private:
     bool isClientConnected();
 
     std::string myName;
-    Handler* myHandler = nullptr;
+    // Shared with the requests on their way, which may outlive the server.
+    std::shared_ptr<std::atomic<Handler*>> myHandler;
     PipeSecurity mySecurity;
     ScopedHandle myPipe;
     DWORD myCreateError = ERROR_SUCCESS;

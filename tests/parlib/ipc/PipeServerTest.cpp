@@ -202,6 +202,57 @@ TEST_F(PipeServerTest, ClientThatLeavesBeforeItsAnswerDoesNotStopTheServer)
     EXPECT_EQ(std::string("answer:next") + '\0', answer);
 }
 
+TEST_F(PipeServerTest, RequestWhoseClientLeftBeforeTheUiThreadTookItStillReachesTheHandler)
+{
+    RecordingHandler handler;
+    PipeServer server(myName);
+    server.setHandler(&handler);
+    server.start();
+    {
+        // The loop does not run: the request waits in the UI thread's queue
+        // while its sender goes, as a saver that gave up waiting does.
+        RawPipeClient client(myName);
+        client.write(std::string("resume") + '\0');
+        MSG msg;
+        test::pollUntil(
+            [&] { return PeekMessageA(&msg, nullptr, par::WM_ASYNC_EXEC, par::WM_ASYNC_EXEC, PM_NOREMOVE) != FALSE; },
+            5000, 5);
+    }
+    test::waitForPipe(myName);
+
+    std::string answer;
+    runClient([&] {
+        RawPipeClient next(myName);
+        next.write(std::string("next") + '\0');
+        answer = next.read();
+    });
+    EXPECT_EQ((std::vector<std::string>{"resume", "next"}), handler.requests);
+    EXPECT_EQ(std::string("answer:next") + '\0', answer);
+}
+
+TEST_F(PipeServerTest, NameHeldElsewhereAtTheStartIsServedOnceItIsFree)
+{
+    // Any open instance holds the name, a client's end of one too.
+    HANDLE held = CreateNamedPipeA(myName.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_MESSAGE,
+                                   PIPE_UNLIMITED_INSTANCES, 0, 0, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    RecordingHandler handler;
+    PipeServer server(myName);
+    server.setHandler(&handler);
+    server.start();
+    // Long enough for the server to have asked again.
+    Sleep(PipeServer::RETRY_MS * 2);
+    CloseHandle(held);
+
+    std::string answer;
+    runClient([&] {
+        RawPipeClient client(test::waitForPipe(myName));
+        client.write(std::string("activate") + '\0');
+        answer = client.read();
+    });
+    EXPECT_EQ(std::string("answer:activate") + '\0', answer);
+}
+
 TEST_F(PipeServerTest, StopWhileWaitingForAClientEndsWithinTheHandshake)
 {
     auto server = std::make_unique<PipeServer>(myName);
