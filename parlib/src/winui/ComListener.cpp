@@ -6,8 +6,13 @@ HRESULT STDMETHODCALLTYPE ComListener::QueryInterface(REFIID iid, void** object)
 {
     if (!object)
         return E_POINTER;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDispatch))
+    // Only what this object is: handing it out as another interface, the
+    // browser's IDocHostUIHandler say, would have the caller call into a
+    // vtable it does not have.
+    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDispatch)) {
+        *object = nullptr;
         return E_NOINTERFACE;
+    }
     *object = static_cast<IDispatch*>(this);
     return S_OK;
 }
