@@ -56,8 +56,8 @@ std::wstring environmentText(const wchar_t* name)
     return length > 0 && length < sizeof text / sizeof text[0] ? std::wstring(text, length) : std::wstring();
 }
 
-// Keeps the control alive while it calls out on its own, from a posted
-// message: a host may release it from inside an event.
+// Keeps the control alive while it calls out: a host may release it from
+// inside an event.
 class Hold {
 public:
     explicit Hold(IUnknown* object) : myObject(object) { myObject->AddRef(); }
@@ -234,6 +234,8 @@ HRESULT STDMETHODCALLTYPE FlashStandIn::put_BackgroundColor(long color)
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::put_Movie(BSTR movie)
 {
+    // It may fire events, inside which a host may release it.
+    Hold hold(static_cast<IShockwaveFlash*>(this));
     return par::callGuarded("FlashStandIn::put_Movie()", E_UNEXPECTED, [&]() -> HRESULT {
         const std::wstring path = Bstr::toString(movie);
         MovieScript script;
@@ -280,6 +282,8 @@ HRESULT STDMETHODCALLTYPE FlashStandIn::put_BGColor(BSTR color)
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::SetVariable(BSTR name, BSTR value)
 {
+    // It may fire events, inside which a host may release it.
+    Hold hold(static_cast<IShockwaveFlash*>(this));
     return par::callGuarded("FlashStandIn::SetVariable()", E_UNEXPECTED, [&]() -> HRESULT {
         const std::wstring variable = Bstr::toString(name);
         const std::wstring text = Bstr::toString(value);
@@ -312,6 +316,8 @@ HRESULT STDMETHODCALLTYPE FlashStandIn::GetVariable(BSTR name, BSTR* value)
 
 HRESULT STDMETHODCALLTYPE FlashStandIn::CallFunction(BSTR request, BSTR* response)
 {
+    // It may fire events, inside which a host may release it.
+    Hold hold(static_cast<IShockwaveFlash*>(this));
     return par::callGuarded("FlashStandIn::CallFunction()", E_UNEXPECTED, [&]() -> HRESULT {
         if (!response)
             return E_POINTER;
@@ -770,8 +776,11 @@ void FlashStandIn::planAction(const MovieScript::Action& action)
 
 bool FlashStandIn::runsInsideTheWrite(DWORD delayMs) const
 {
-    // By default a movie notices a variable on its next frame, never inside the write.
-    return myEagerSet && delayMs == 0 && !mySchedule.hangs();
+    // By default a movie notices a variable on its next frame, never inside
+    // the write; an eager one only when its code could run now: not while
+    // one of its own events waits for the host, and not ahead of work
+    // already due.
+    return myEagerSet && delayMs == 0 && mySchedule.canRunNow();
 }
 
 void FlashStandIn::reactTo(const MovieScript::Action& action)

@@ -149,7 +149,7 @@ private:
     void startActions(WPARAM generation);
     void planAction(const MovieScript::Action& action);
     // Whether a reaction or an answer with this delay runs inside the write:
-    // only when the control is eager and the movie does not hang.
+    // only when the control is eager and the movie could run it now.
     bool runsInsideTheWrite(DWORD delayMs) const;
     // Inside the write or planned.
     void reactTo(const MovieScript::Action& action);

@@ -32,6 +32,14 @@ void MovieSchedule::leaveEvent()
         wake();
 }
 
+bool MovieSchedule::canRunNow() const
+{
+    if (myEvents > 0 || myHang)
+        return false;
+    const size_t next = nextItem();
+    return next >= myItems.size() || myItems[next].due > GetTickCount64();
+}
+
 size_t MovieSchedule::nextItem() const
 {
     for (size_t i = 0; i < myItems.size(); ++i) {

@@ -33,6 +33,10 @@ public:
     void setHang(bool hang);
     bool hangs() const { return myHang; }
 
+    // Whether work could run at once, ahead of nothing: the movie is not
+    // busy and nothing planned is due.
+    bool canRunNow() const;
+
     void enterEvent() { ++myEvents; }
     void leaveEvent();
 

@@ -464,6 +464,36 @@ TEST_F(FlashStandInTest, NothingOfTheMovieRunsWhileOneOfItsOwnEventsRunsInTheHos
     EXPECT_EQ(L"timed", lines.text());
 }
 
+TEST_F(FlashStandInTest, EagerWriteWaitsForTheMoviesOwnEventAndForWhatIsAlreadyDue)
+{
+    container.reset();
+    SetEnvironmentVariableW(L"FLASH_STANDIN_EAGER", L"set");
+    container = std::make_unique<test::TestContainer>();
+    const HRESULT embedded = container->embed();
+    SetEnvironmentVariableW(L"FLASH_STANDIN_EAGER", nullptr);
+    ASSERT_EQ(S_OK, embedded);
+    flash = container->flash();
+    standIn = container->standIn();
+    ASSERT_EQ(S_OK, loadMovie("flash-standin-movie 1\n"));
+    ASSERT_TRUE(waitForReady());
+
+    size_t answersInside = 99;
+    container->sink().onFlashCall = [&](const std::wstring&) {
+        setVariable(L"xmlRequest", kPing);
+        answersInside = fsCommandArgs(L"xmlResponse").size();
+    };
+    Bstr ignored;
+    standIn->FireFlashCall(Bstr(invoke(L"openFileDialog")).get(), ignored.out());
+    EXPECT_EQ(0u, answersInside) << "the movie's code waits for the host to return";
+    setVariable(L"xmlRequest", L"<asyncRequest id=\"later\"/>");
+    EXPECT_TRUE(fsCommandArgs(L"xmlResponse").empty()) << "not ahead of the answer already due";
+    ASSERT_TRUE(test::pumpUntil([&] { return fsCommandArgs(L"xmlResponse").size() == 2; }, 3000));
+    EXPECT_EQ((std::vector<std::wstring>{L"<asyncResponse id=\"ping\"/>", L"<asyncResponse id=\"later\"/>"}),
+              fsCommandArgs(L"xmlResponse"));
+    setVariable(L"xmlRequest", kPing);
+    EXPECT_EQ(3u, fsCommandArgs(L"xmlResponse").size()) << "with nothing due, inside the write";
+}
+
 // --- ExternalInterface calls ---
 
 TEST_F(FlashStandInTest, CallFunctionAnswersTheValueSetForTheFunctionAndLogsTheCall)
