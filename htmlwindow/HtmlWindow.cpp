@@ -53,6 +53,8 @@ HRESULT STDMETHODCALLTYPE HtmlWindow::Listener::QueryInterface(REFIID iid, void*
         *object = static_cast<IDispatch*>(this);
         return S_OK;
     }
+    // IDocHostUIHandler stays refused: this object is only an IDispatch, and
+    // the browser would call into a table of methods it does not have.
     return par::ComListener::QueryInterface(iid, object);
 }
 

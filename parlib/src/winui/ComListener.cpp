@@ -6,9 +6,6 @@ HRESULT STDMETHODCALLTYPE ComListener::QueryInterface(REFIID iid, void** object)
 {
     if (!object)
         return E_POINTER;
-    // Only what this object is: handing it out as another interface, the
-    // browser's IDocHostUIHandler say, would have the caller call into a
-    // vtable it does not have.
     if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDispatch)) {
         *object = nullptr;
         return E_NOINTERFACE;
